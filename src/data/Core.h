@@ -1,0 +1,51 @@
+// TFCore: the holder of the open ledger tables.
+//
+// One TFCore exists for the program's run.  It owns the store connection to
+// the current data folder, the process-wide settings, and the prompter through
+// which the core speaks to the user.  Ledger operations (ledger/) take a
+// TFCore& and reach the tables through its store; screens read through their
+// own queries on the same store and never write a ledger change themselves.
+#pragma once
+
+#include "data/Settings.h"
+#include "data/Store.h"
+
+#include <QString>
+#include <functional>
+
+class Prompter;
+
+class TFCore {
+public:
+    explicit TFCore(Prompter& prompter);
+
+    Prompter& prompter() { return m_prompter; }
+    Store& store() { return m_store; }
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
+
+    // Program folder (the program file's folder) and data folder; both end in "/".
+    QString programFolder() const { return m_programFolder; }
+    void setProgramFolder(const QString& folder) { m_programFolder = folder; }
+    QString dataFolder() const { return m_dataFolder; }
+    void setDataFolder(const QString& folder);
+
+    // The control window listens here: called when the data folder, the
+    // settings shown on it (period, rebalance status, name) or the database
+    // details change.
+    std::function<void()> onControlRefresh;
+    void refreshControl() {
+        if (onControlRefresh)
+            onControlRefresh();
+    }
+
+    // Sets or clears RebalNeeded and refreshes the control window.
+    void SetRebalNeeded(bool flag);
+
+private:
+    Prompter& m_prompter;
+    Store m_store;
+    Settings m_settings;
+    QString m_programFolder;
+    QString m_dataFolder;
+};

@@ -1,0 +1,111 @@
+#include "support/ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const char* kindName(ScriptedPrompter::Kind k) {
+    switch (k) {
+    case ScriptedPrompter::Kind::Message: return "message";
+    case ScriptedPrompter::Kind::Info: return "info";
+    case ScriptedPrompter::Kind::Ask: return "question";
+    case ScriptedPrompter::Kind::Input: return "text input";
+    case ScriptedPrompter::Kind::Choose: return "choice";
+    case ScriptedPrompter::Kind::PickDate: return "date pick";
+    }
+    return "?";
+}
+} // namespace
+
+ScriptedPrompter::~ScriptedPrompter() {
+    for (const Answer& a : m_queue)
+        ADD_FAILURE() << "queued " << kindName(a.kind) << " never asked: " << a.expected.toStdString();
+}
+
+void ScriptedPrompter::expectQuestion(const QString& text, char answer) {
+    Answer a{Kind::Ask, text};
+    a.ask = answer;
+    m_queue.push_back(a);
+}
+
+void ScriptedPrompter::expectInput(const QString& prompt1, bool ok, const QString& reply) {
+    Answer a{Kind::Input, prompt1};
+    a.ok = ok;
+    a.reply = reply;
+    m_queue.push_back(a);
+}
+
+void ScriptedPrompter::expectChoice(const QString& question, int answer) {
+    Answer a{Kind::Choose, question};
+    a.choice = answer;
+    m_queue.push_back(a);
+}
+
+void ScriptedPrompter::expectPickDate(bool ok, const CalDate& date) {
+    Answer a{Kind::PickDate, QString()};
+    a.ok = ok;
+    a.date = date;
+    m_queue.push_back(a);
+}
+
+ScriptedPrompter::Answer ScriptedPrompter::take(Kind kind, const QString& text) {
+    m_events.push_back({kind, text});
+    if (m_queue.empty()) {
+        ADD_FAILURE() << "unexpected " << kindName(kind) << ": " << text.toStdString();
+        Answer a{kind, QString()};
+        a.ask = ' ';
+        return a;
+    }
+    Answer a = m_queue.front();
+    m_queue.pop_front();
+    if (a.kind != kind)
+        ADD_FAILURE() << "expected a " << kindName(a.kind) << " (" << a.expected.toStdString() << ") but got a "
+                      << kindName(kind) << ": " << text.toStdString();
+    else if (!a.expected.isEmpty() && a.expected != text)
+        ADD_FAILURE() << "expected " << kindName(kind) << " \"" << a.expected.toStdString() << "\" but got \""
+                      << text.toStdString() << "\"";
+    return a;
+}
+
+QStringList ScriptedPrompter::messages() const {
+    QStringList out;
+    for (const Event& e : m_events)
+        if (e.kind == Kind::Message || e.kind == Kind::Info)
+            out << e.text;
+    return out;
+}
+
+void ScriptedPrompter::clearRecorded() {
+    m_events.clear();
+    m_status.clear();
+    m_notices.clear();
+    m_progress.clear();
+}
+
+void ScriptedPrompter::ShowMessage(const QString& text) { m_events.push_back({Kind::Message, text}); }
+
+void ScriptedPrompter::InfoAtCursor(const QString& text) { m_events.push_back({Kind::Info, text}); }
+
+char ScriptedPrompter::AskAtCursor(const QString& text) { return take(Kind::Ask, text).ask; }
+
+bool ScriptedPrompter::InputString(const QString& prompt1, const QString& prompt2, QString& text) {
+    Answer a = take(Kind::Input, prompt1);
+    if (a.ok)
+        text = a.reply;
+    return a.ok;
+}
+
+int ScriptedPrompter::Choose(const QString& question, const QString&, const QString&) {
+    return take(Kind::Choose, question).choice;
+}
+
+bool ScriptedPrompter::PickDate(CalDate& date) {
+    Answer a = take(Kind::PickDate, QStringLiteral("calendar"));
+    if (a.ok)
+        date = a.date;
+    return a.ok;
+}
+
+void ScriptedPrompter::ShowStatus(const QString& text) { m_status << text; }
+void ScriptedPrompter::Notice(const QString& text) { m_notices << text; }
+void ScriptedPrompter::Flash(const QString& text) { m_notices << text; }
+void ScriptedPrompter::Progress(const QString& text) { m_progress << text; }

@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class Prompter;
 
@@ -41,6 +42,11 @@ public:
 
     // Sets or clears RebalNeeded and refreshes the control window.
     void SetRebalNeeded(bool flag);
+
+    // State that the ledger layer keeps per run (note buffers, loaded pot
+    // records, switches).  Its type belongs to ledger/, which reaches it
+    // through its own accessor; the holder only keeps it alive.
+    std::shared_ptr<void> ledgerState;
 
 private:
     Prompter& m_prompter;

@@ -26,13 +26,16 @@ QString FormatAmount(Amount a);
 // As FormatAmount, but a positive amount is preceded by "+"; 0 has no sign.
 QString FormatAmountSigned(Amount a);
 // Reads an amount text: commas are dropped; a "." must be followed by exactly
-// two digits; without "." the text is whole units.  A leading "-" or "+" is
-// accepted.  Fails (returns false, out unchanged) on an empty text, a malformed
-// one, or a value outside the 32-bit range.  Shows nothing.
+// two characters, which with the rest must be ASCII digits; without "." the
+// text is whole units.  One leading "-" or "+" is accepted and nothing else:
+// no spaces, no second sign, no sign alone.  ".50" reads 50; "5." fails.
+// Fails (returns false, out unchanged) on an empty text, a malformed one, or a
+// value outside the 32-bit range.  Shows nothing.
 bool ParseAmount(const QString& text, Amount& out);
 // ParseAmount; on failure shows "Invalid amount" through the prompter.
 bool ReadAmount(Prompter& prompter, const QString& text, Amount& out);
 // Decimal digits with "," before every group of three from the right.
 QString FormatThousands(std::int64_t n);
-// Decimal digits preceded by "0" up to width characters; never cut.
+// Decimal digits preceded by "0" up to width characters; never cut.  A
+// negative number keeps its "-" in front of the zeros ("-005" in width 4).
 QString PadNumber(std::int64_t n, int width);

@@ -48,20 +48,23 @@ int DayOfWeek(const CalDate& d);
 CalDate WithDayOfWeek(CalDate d);
 
 // Names; an index out of range gives the empty text.
-QString MonthName(int month);    // "January".."December"
-QString DayName(int day);        // "Monday".."Friday", "SATURDAY", "SUNDAY"
-QString DayShortName(int day);   // first three characters of DayName
+QString MonthName(int month);        // "January".."December"
+QString DayName(int day);            // "Monday".."Friday", "SATURDAY", "SUNDAY"
+QString DayShortName(int day);       // first three characters of DayName
 QString DayAbbrev(const CalDate& d); // by day number mod 7: "Fri","SAT","SUN","Mon",...
 
 // Conversions.
-CalDate DateStrToCal(const QString& text); // null date when not a date
-QString CalToDateStr(const CalDate& d);    // null date gives "0000-00-00"
+// Reads the first 10 characters as yyyy?mm?dd (ASCII digits; the separators
+// are not checked; no range check).  Shorter text, "yyyy-mm-dd" in any case,
+// or a non-digit gives the null date.  The day of week is left unset (99).
+CalDate DateStrToCal(const QString& text);
+QString CalToDateStr(const CalDate& d); // null date gives "0000-00-00"
 QString CalToDateStrOrEmpty(const CalDate& d);
 QString CalToDateStrDay(const CalDate& d); // "2011-08-01  Mon"
 DateInt CalToInt(const CalDate& d);
-CalDate IntToCal(DateInt v);
+CalDate IntToCal(DateInt v); // 99999999 reads 9999-99-99; below 0 or above it: null
 DateInt DateStrToInt(const QString& text);
-QString IntToDateStr(DateInt v);
+QString IntToDateStr(DateInt v); // 0 gives the empty text (no date)
 bool IsNullDate(const CalDate& d);
 CalDate MakeDate(int year, int month, int day); // with its day of week
 
@@ -80,7 +83,8 @@ CalDate TimeStampToCal(const QDateTime& ts);
 CalDate Today();
 
 // Steps; see the calendar rules for their edges.  NextMonth keeps the day even
-// when the new month is shorter; NormaliseDay mends it where needed.
+// when the new month is shorter; NormaliseDay mends it where needed.  The
+// steps keep the day-of-week word right when it was set (not 99).
 void NextDay(CalDate& d);
 void PrevDay(CalDate& d);
 void NextMonth(CalDate& d);
@@ -94,11 +98,14 @@ void AddPeriods(CalDate& d, std::uint16_t count, QChar unit);
 // A day past its month's length carries into the next month.
 void NormaliseDay(CalDate& d);
 // Reads a DateStr, moves it one day on ('+') or back ('-') and writes it back
-// as CalToDateStrDay.
+// as CalToDateStrDay.  A text that holds no date, or another direction, is
+// left as it is.
 void StepDateText(QString& text, QChar direction);
 
 // Times.
 TimeHMS TimeNow(); // 500 ms or more round the second up (it can read 60)
+// The time of day with that rounding: 23:59:59.500 gives 23:59:60.
+TimeHMS RoundedTime(const QTime& t);
 QString FormatHM(const TimeHMS& t);
 QString FormatHMS(const TimeHMS& t);
 QString FormatDateTime(const QDateTime& ts); // "2011-08-01 14:05:09"

@@ -6,7 +6,9 @@
 
 bool g_normaliseKeys = false;
 
-QString LowerText(const QString& s) { return s.toLower(); }
+// Lower case, then Unicode case folding, so that letters with more than one
+// lower form meet: Greek final sigma folds to sigma, as its capital does.
+QString LowerText(const QString& s) { return s.toLower().toCaseFolded(); }
 
 QString LeftChars(const QString& s, int n) {
     if (n <= 0)
@@ -44,8 +46,7 @@ namespace {
 // Code-point comparison, which is the order SQLite's BINARY collation gives
 // the UTF-8 text of lower() (UTF-16 code units would misplace characters
 // beyond the Basic Multilingual Plane).
-int compareCodePoints(const QString& a, const QString& b) {
-    const QList<uint> ua = a.toUcs4(), ub = b.toUcs4();
+int compareUcs4(const QList<uint>& ua, const QList<uint>& ub) {
     const qsizetype n = qMin(ua.size(), ub.size());
     for (qsizetype i = 0; i < n; ++i)
         if (ua[i] != ub[i])
@@ -54,17 +55,19 @@ int compareCodePoints(const QString& a, const QString& b) {
         return 0;
     return ua.size() < ub.size() ? -1 : 1;
 }
+
+int compareCodePoints(const QString& a, const QString& b) { return compareUcs4(a.toUcs4(), b.toUcs4()); }
 } // namespace
 
 int CompareNoCase(const QString& a, const QString& b) { return compareCodePoints(LowerText(a), LowerText(b)); }
 
 int ComparePrefixNoCase(const QString& text, const QString& prefix) {
-    const QString t = LowerText(text), p = LowerText(prefix);
-    if (p.size() > t.size()) {
-        const int c = compareCodePoints(t, p);
-        return c < 0 ? -1 : 1;
-    }
-    return compareCodePoints(t.left(p.size()), p);
+    // Counted in code points, so the beginning of the text is never cut inside
+    // a surrogate pair.
+    const QList<uint> t = LowerText(text).toUcs4(), p = LowerText(prefix).toUcs4();
+    if (p.size() > t.size())
+        return compareUcs4(t, p) < 0 ? -1 : 1;
+    return compareUcs4(t.first(p.size()), p);
 }
 
 QString NormaliseKey(const QString& text) {

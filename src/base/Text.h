@@ -9,7 +9,8 @@
 #include <QChar>
 #include <QString>
 
-// Lower case for every alphabet; the one folding used for names.
+// Lower case for every alphabet, then case-folded (final sigma meets sigma);
+// the one folding used for names.
 QString LowerText(const QString& s);
 // The first n characters, never splitting a surrogate pair (one fewer code unit
 // when the cut would fall inside a pair).

@@ -8,13 +8,27 @@
 #pragma once
 
 #include "data/Settings.h"
+#include "data/SettingsFile.h"
 #include "data/Store.h"
 
+#include <QLockFile>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class Prompter;
+
+// What the control window shows about the open database (filled by
+// OpenDatabase, cleared by CloseDatabase).
+struct DatabaseDetails {
+    bool open = false;      // the tables are open on the data folder
+    int version = 0;        // DBvn as it stood when opening ended (Version label)
+    QString startDateValue; // "000-00-00" or DBStartDate as yyyy-mm-dd
+    QString startDateText;  // "No previous archives" or "Previous records to ... have been archived"
+    QString endDateValue;   // "0000-00-00" or DBEndDate as yyyy-mm-dd
+    QString endDateText;    // "This database is current" or "This is an archive"
+};
 
 class TFCore {
 public:
@@ -47,6 +61,15 @@ public:
     // records, switches).  Its type belongs to ledger/, which reaches it
     // through its own accessor; the holder only keeps it alive.
     std::shared_ptr<void> ledgerState;
+
+    // The open database as the control window shows it.
+    DatabaseDetails databaseDetails;
+    // Held while a data folder is open, so that a second running program (or
+    // a second holder) cannot open the same folder.
+    std::unique_ptr<QLockFile> folderLock;
+    // Set by the windows: the geometry of every window to save when the
+    // database closes.  Unset, no positions are saved.
+    std::function<std::vector<FormPosition>()> collectFormPositions;
 
 private:
     Prompter& m_prompter;

@@ -348,8 +348,12 @@ int Query::index(const char* col) const {
         return -1;
     if (m_cols.isEmpty()) {
         const int n = sqlite3_column_count(m_stmt);
-        for (int i = 0; i < n; ++i)
-            m_cols.insert(QByteArray(sqlite3_column_name(m_stmt, i)).toLower(), i);
+        // A name that two joined tables share reads the first table's column.
+        for (int i = 0; i < n; ++i) {
+            const QByteArray name = QByteArray(sqlite3_column_name(m_stmt, i)).toLower();
+            if (!m_cols.contains(name))
+                m_cols.insert(name, i);
+        }
     }
     const auto it = m_cols.constFind(QByteArray(col).toLower());
     if (it == m_cols.cend()) {

@@ -1,0 +1,372 @@
+// The table store and the ledger tables: transactions over several files,
+// the null rules, lower() in every alphabet, the strictness switches, errors
+// reaching the user as the store's own message, and the layout of the nine
+// tables.
+#include "data/Store.h"
+#include "data/Tables.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+class StoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.valid());
+        ASSERT_TRUE(OpenLedgerStore(store, dir.path(), true));
+    }
+
+    bool reopen() {
+        store.close();
+        return OpenLedgerStore(store, dir.path(), false);
+    }
+
+    int count(const QString& table) {
+        Query q(store, QStringLiteral("SELECT count(*) AS n FROM %1").arg(table));
+        return q.next() ? q.integer("n") : -1;
+    }
+
+    // One write to each of obj, txn and pstg.
+    void writeThree(int id) {
+        ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type, Name) VALUES (%1, 6, 'Food')").arg(id)));
+        ASSERT_TRUE(store.exec(
+            QStringLiteral("INSERT INTO txn (Id, Type, Amt, Txndate) VALUES (%1, 'P', 1234, '2024-01-31')").arg(id)));
+        ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO pstg (Txnid, Objid, Amt) VALUES (%1, %1, -1234)").arg(id)));
+    }
+
+    void expectCounts(int n) {
+        EXPECT_EQ(count(QStringLiteral("obj")), n);
+        EXPECT_EQ(count(QStringLiteral("txn")), n);
+        EXPECT_EQ(count(QStringLiteral("pstg")), n);
+    }
+
+    static bool hasColumn(Store& s, const char* table, const char* column) {
+        Query q(s, QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(QString::fromLatin1(table)));
+        return q.prepared() && q.hasColumn(column);
+    }
+
+    TempFolder dir;
+    ScriptedPrompter prompter;
+    Store store{prompter};
+};
+
+// Sets or clears the immutable flag of a file or folder (root may write
+// through plain permissions).  False where the file system has no such flag.
+bool setImmutable(const QString& path, bool on) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
+class ImmutableGuard {
+public:
+    explicit ImmutableGuard(const QString& path) : m_path(path), m_on(setImmutable(path, true)) {}
+    ~ImmutableGuard() {
+        if (m_on)
+            setImmutable(m_path, false);
+    }
+    bool on() const { return m_on; }
+
+private:
+    QString m_path;
+    bool m_on;
+};
+
+} // namespace
+
+TEST_F(StoreTest, ScopeLeftWithoutCommitWritesNoTable) {
+    {
+        StoreTransaction t(store);
+        ASSERT_TRUE(t.ok());
+        writeThree(1);
+    }
+    expectCounts(0);
+    ASSERT_TRUE(reopen());
+    expectCounts(0);
+    EXPECT_TRUE(prompter.messages().isEmpty());
+}
+
+TEST_F(StoreTest, InnerScopeWithoutCommitRollsBackTheOuterCommit) {
+    {
+        StoreTransaction outer(store);
+        ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type, Name) VALUES (1, 6, 'Food')")));
+        {
+            StoreTransaction inner(store);
+            ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO txn (Id, Type) VALUES (1, 'P')")));
+            ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO pstg (Txnid, Objid) VALUES (1, 1)")));
+        }
+        EXPECT_TRUE(store.doomed());
+        EXPECT_FALSE(outer.commit());
+    }
+    ASSERT_TRUE(reopen());
+    expectCounts(0);
+
+    // The next transaction starts clean.
+    StoreTransaction t(store);
+    writeThree(2);
+    EXPECT_TRUE(t.commit());
+    expectCounts(1);
+}
+
+TEST_F(StoreTest, CommittedNestedWritesShowInAllThreeAfterReopening) {
+    {
+        StoreTransaction outer(store);
+        ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type, Name) VALUES (7, 6, 'Food')")));
+        {
+            StoreTransaction inner(store);
+            ASSERT_TRUE(store.exec(
+                QStringLiteral("INSERT INTO txn (Id, Type, Amt, Txndate) VALUES (7, 'P', 1234, '2024-01-31')")));
+            ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO pstg (Txnid, Objid, Amt) VALUES (7, 7, -1234)")));
+            EXPECT_TRUE(inner.commit());
+        }
+        // Nothing is written before the outermost commit.
+        EXPECT_TRUE(store.inTransaction());
+        EXPECT_TRUE(outer.commit());
+    }
+    EXPECT_FALSE(store.inTransaction());
+    ASSERT_TRUE(reopen());
+    expectCounts(1);
+    Query q(store, QStringLiteral("SELECT t.Txndate, p.Amt, o.Name FROM txn t, pstg p, obj o"
+                                  " WHERE p.Txnid = t.Id AND o.Id = p.Objid"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.text("txndate"), QStringLiteral("2024-01-31"));
+    EXPECT_EQ(q.integer("AMT"), -1234);
+    EXPECT_EQ(q.text("name"), QStringLiteral("Food"));
+}
+
+TEST_F(StoreTest, NullColumnsReadTheirDefaults) {
+    ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id) VALUES (3)")));
+    Query q(store, QStringLiteral("SELECT * FROM obj WHERE Id = 3"));
+    ASSERT_TRUE(q.next());
+    EXPECT_TRUE(q.isNull("Type"));
+    EXPECT_EQ(q.integer("Type"), 0);
+    EXPECT_EQ(q.int64("BfdBal"), 0);
+    EXPECT_FALSE(q.boolean("AllowNegBal"));
+    EXPECT_FALSE(q.boolean("Fav"));
+    EXPECT_TRUE(q.text("Name").isEmpty());
+    EXPECT_TRUE(q.text("Note").isEmpty());
+    EXPECT_FALSE(q.dateTime("CreateTS").isValid());
+    EXPECT_TRUE(prompter.messages().isEmpty());
+}
+
+TEST_F(StoreTest, ColumnSharedByJoinedTablesReadsTheFirstTable) {
+    ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type, Name) VALUES (40, 1, 'Bank')")));
+    ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO txn (Id, Type, Accid1) VALUES (9, 'P', 40)")));
+    Query q(store, QStringLiteral("SELECT * FROM txn t JOIN obj o ON o.Id = t.Accid1"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.integer("Id"), 9);
+    EXPECT_EQ(q.text("Type"), QStringLiteral("P"));
+}
+
+TEST_F(StoreTest, LowerFoldsEveryAlphabetSoNamesMatch) {
+    ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type, Name) VALUES (1, 4, 'ÉCOLE Dupré'),"
+                                          " (2, 4, 'МОСКВА Банк'), (3, 4, 'ecole dupre')")));
+    Query q(store, SharedSql::ObjectByName);
+    q.bind("lname", QStringLiteral("école dupré")).bind("acctype", otCpty);
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.integer("id"), 1);
+    EXPECT_FALSE(q.next()); // the unaccented name is another name
+
+    q.reset();
+    q.bind("lname", QStringLiteral("москва банк")).bind("acctype", otCpty);
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.integer("id"), 2);
+
+    Query l(store, QStringLiteral("SELECT lower('É') = 'é' AS same, lower(NULL) IS NULL AS nul"));
+    ASSERT_TRUE(l.next());
+    EXPECT_TRUE(l.boolean("same"));
+    EXPECT_TRUE(l.boolean("nul"));
+}
+
+TEST_F(StoreTest, DoubleQuotedLiteralsAndMisspeltColumnsAreErrors) {
+    ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type, Name) VALUES (1, 6, 'Food')")));
+    Query dq(store, QStringLiteral("SELECT Id FROM obj WHERE Name = \"Food\""));
+    EXPECT_FALSE(dq.prepared());
+    EXPECT_FALSE(dq.next());
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_EQ(prompter.messages().back(), QStringLiteral("no such column: Food"));
+
+    Query typo(store, QStringLiteral("SELECT Nmae FROM obj"));
+    EXPECT_FALSE(typo.prepared());
+    EXPECT_EQ(prompter.messages().back(), QStringLiteral("no such column: Nmae"));
+    EXPECT_EQ(store.lastError(), QStringLiteral("no such column: Nmae"));
+}
+
+TEST_F(StoreTest, StrictTablesRefuseTextInIntegerColumnsAndDoomTheTransaction) {
+    {
+        StoreTransaction t(store);
+        ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type, Name) VALUES (1, 6, 'Food')")));
+        Query bad(store, QStringLiteral("INSERT INTO txn (Id, Amt) VALUES (:id, :amt)"));
+        bad.bind("id", 1).bind("amt", QStringLiteral("twelve"));
+        EXPECT_FALSE(bad.exec());
+        ASSERT_FALSE(prompter.messages().isEmpty());
+        EXPECT_TRUE(prompter.messages().back().startsWith(QStringLiteral("cannot store TEXT value in INTEGER column")))
+            << prompter.messages().back().toStdString();
+        // After a failure nothing more is written in the transaction.
+        EXPECT_TRUE(store.doomed());
+        EXPECT_FALSE(store.exec(QStringLiteral("INSERT INTO pstg (Txnid, Objid) VALUES (1, 1)")));
+        EXPECT_FALSE(t.commit());
+    }
+    expectCounts(0);
+    // A number in text form is no more acceptable.
+    EXPECT_FALSE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type) VALUES (2, 'six')")));
+    EXPECT_EQ(count(QStringLiteral("obj")), 0);
+}
+
+TEST_F(StoreTest, MissingTableFileIsReportedWithoutCreate) {
+    store.close();
+    ASSERT_TRUE(QFile::remove(dir.file(QStringLiteral("movts.DB"))));
+    prompter.clearRecorded();
+    EXPECT_FALSE(OpenLedgerStore(store, dir.path(), false));
+    EXPECT_FALSE(store.isOpen());
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_EQ(prompter.messages().front(), QStringLiteral("unable to open database file: ") + dir.file("movts.DB"));
+    EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("movts.DB"))));
+    EXPECT_FALSE(store.exec(QStringLiteral("SELECT 1"))); // a closed store refuses quietly, without crashing
+}
+
+TEST_F(StoreTest, WritesToAReadOnlyDatabaseFailWithTheStoreMessage) {
+    ASSERT_TRUE(store.exec(QStringLiteral("PRAGMA query_only = 1")));
+    Query ins(store, QStringLiteral("INSERT INTO obj (Id, Type) VALUES (:id, 6)"));
+    ins.bind("id", 1);
+    EXPECT_FALSE(ins.exec());
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_EQ(prompter.messages().front(), QStringLiteral("attempt to write a readonly database"));
+    {
+        StoreTransaction t(store);
+        EXPECT_FALSE(store.exec(QStringLiteral("UPDATE txn SET Amt = 1")));
+        EXPECT_FALSE(t.commit());
+    }
+    // Reading still works.
+    EXPECT_EQ(count(QStringLiteral("obj")), 0);
+}
+
+TEST_F(StoreTest, AnImmutableTableFileRefusesWrites) {
+    store.close();
+    ImmutableGuard guard(dir.file(QStringLiteral("TXN.DB")));
+    if (!guard.on())
+        GTEST_SKIP() << "file system without an immutable flag";
+    ASSERT_TRUE(OpenLedgerStore(store, dir.path(), false));
+    {
+        StoreTransaction t(store);
+        EXPECT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type) VALUES (1, 6)")));
+        EXPECT_FALSE(store.exec(QStringLiteral("INSERT INTO txn (Id, Type) VALUES (1, 'P')")));
+        EXPECT_FALSE(t.commit());
+    }
+    ASSERT_FALSE(prompter.messages().isEmpty());
+    EXPECT_EQ(prompter.messages().front(), QStringLiteral("attempt to write a readonly database"));
+    EXPECT_EQ(count(QStringLiteral("obj")), 0);
+}
+
+TEST_F(StoreTest, AnImmutableFolderRefusesWritesWithoutCrashing) {
+    ImmutableGuard guard(dir.path());
+    if (!guard.on())
+        GTEST_SKIP() << "file system without an immutable flag";
+    // The rollback journal cannot be created beside the table file.
+    Query ins(store, QStringLiteral("INSERT INTO obj (Id, Type) VALUES (1, 6)"));
+    EXPECT_FALSE(ins.exec());
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_FALSE(prompter.messages().front().isEmpty());
+    EXPECT_EQ(prompter.messages().front(), store.lastError());
+    EXPECT_EQ(count(QStringLiteral("obj")), 0);
+}
+
+TEST_F(StoreTest, AFullDiskDoomsTheTransactionAndKeepsTheOldRows) {
+    writeThree(1);
+    Query pages(store, QStringLiteral("PRAGMA txn.page_count"));
+    ASSERT_TRUE(pages.next());
+    const std::int64_t full = pages.int64(0);
+    pages.reset();
+    ASSERT_TRUE(store.exec(QStringLiteral("PRAGMA txn.max_page_count = %1").arg(full)));
+    {
+        StoreTransaction t(store);
+        ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type) VALUES (2, 6)")));
+        Query ins(store, QStringLiteral("INSERT INTO txn (Id, Type, Narrative) VALUES (:id, 'P', :text)"));
+        bool failed = false;
+        for (int id = 2; id < 50 && !failed; ++id)
+            failed = !ins.bind("id", id).bind("text", QString(2000, QLatin1Char('x'))).exec();
+        EXPECT_TRUE(failed);
+        EXPECT_FALSE(t.commit());
+    }
+    ASSERT_FALSE(prompter.messages().isEmpty());
+    EXPECT_EQ(prompter.messages().front(), QStringLiteral("database or disk is full"));
+    expectCounts(1);
+}
+
+TEST_F(StoreTest, TheNineFilesCarryTheirExactNames) {
+    store.close();
+    QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    files.sort();
+    QStringList expected = {"OBJ.DB",   "TXN.DB",     "PSTG.DB",  "movts.DB", "rptr.DB",
+                            "cptypot.db", "MTHLY.DB", "REMDR.DB", "channel.db"};
+    expected.sort();
+    EXPECT_EQ(files, expected);
+    ASSERT_EQ(LedgerTableFiles().size(), 9u);
+    EXPECT_STREQ(LedgerTableFiles().front().file, "OBJ.DB");
+}
+
+TEST_F(StoreTest, VersionTwelveLacksTheLaterColumns) {
+    TempFolder old;
+    ScriptedPrompter p;
+    Store s(p);
+    ASSERT_TRUE(OpenLedgerStore(s, old.path(), true, 12));
+    EXPECT_FALSE(hasColumn(s, "txn", "chnum"));
+    EXPECT_FALSE(hasColumn(s, "pstg", "chnum"));
+    EXPECT_FALSE(hasColumn(s, "rptr", "chnum"));
+    EXPECT_FALSE(hasColumn(s, "obj", "Fav"));
+    EXPECT_FALSE(hasColumn(s, "txn", "actualtxndate"));
+    EXPECT_TRUE(hasColumn(s, "txn", "Masterid"));
+
+    EXPECT_TRUE(hasColumn(store, "txn", "chnum"));
+    EXPECT_TRUE(hasColumn(store, "pstg", "chnum"));
+    EXPECT_TRUE(hasColumn(store, "rptr", "chnum"));
+    EXPECT_TRUE(hasColumn(store, "obj", "Fav"));
+    EXPECT_TRUE(hasColumn(store, "txn", "actualtxndate"));
+}
+
+TEST_F(StoreTest, PostingsAreWalkedThroughTheAcPstgIndex) {
+    Query idx(store, QStringLiteral("SELECT tbl_name FROM pstg.sqlite_schema WHERE type = 'index' AND name = 'AcPstg'"));
+    ASSERT_TRUE(idx.next());
+    EXPECT_EQ(idx.text("tbl_name"), QStringLiteral("pstg"));
+
+    QStringList cols;
+    Query info(store, QStringLiteral("PRAGMA pstg.index_info('AcPstg')"));
+    while (info.next())
+        cols << info.text("name");
+    ASSERT_GE(cols.size(), 2);
+    EXPECT_EQ(cols[0], QStringLiteral("Objid"));
+    EXPECT_EQ(cols[1], QStringLiteral("Pstgdate"));
+
+    Query plan(store, QStringLiteral("EXPLAIN QUERY PLAN ") + SharedSql::PostingsOfAccount);
+    plan.bind("objid", 1);
+    QString detail;
+    while (plan.next())
+        detail += plan.text("detail") + QLatin1Char('\n');
+    EXPECT_TRUE(detail.contains(QStringLiteral("AcPstg"))) << detail.toStdString();
+}
+
+TEST_F(StoreTest, SharedQueriesPrepare) {
+    for (const QString* sql : {&SharedSql::PostingsOfAccount, &SharedSql::GroupMembers, &SharedSql::TxnsForArchive,
+                               &SharedSql::AccountsProvidedBy, &SharedSql::ObjectByName, &SharedSql::SweepsOfDay,
+                               &SharedSql::InstancesOfMaster, &SharedSql::TxnsByDate, &SharedSql::AllObjects}) {
+        Query q(store, *sql);
+        EXPECT_TRUE(q.prepared()) << sql->toStdString();
+    }
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join(QLatin1Char('\n')).toStdString();
+}

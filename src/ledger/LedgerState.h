@@ -10,6 +10,7 @@
 
 #include "ledger/Objects.h"
 
+#include <QDateTime>
 #include <QString>
 
 class TFCore;
@@ -32,6 +33,12 @@ struct LedgerState {
     // (Id 0) until loaded.
     ObjRec sweepToPot;
     ObjRec openingBalPot;
+
+    // Balances: when the latest rebalance walked the postings (null before
+    // the first one of the run), and whether the movts paths are set (false
+    // from the moment a rebalance empties movts until SetPaths has run).
+    QDateTime lastRebalance;
+    bool pathsSet = true;
 };
 
 // The core's ledger state, created on first use.

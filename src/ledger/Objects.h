@@ -28,33 +28,33 @@ class TFCore;
 class Query;
 
 struct ObjRec {
-    int Id = 0;          // 0 = not stored yet
-    int Type = 0;        // object kind code (ObjKind)
-    QString Name;        // at most 40 characters stored
-    QString Desig;       // at most 20 characters stored
-    QString OrigName;    // name as last read or first stored (not stored); editors detect a rename with it
-    Amount BfdBal = 0;   // kinds 7 and 8: replaced on read by the group's summed BfdBal from movts
-    int Grpid = 0;       // containing group, 0 = at the top
-    QString Reconciled;  // DateStr of the latest reconciled balance as stored, empty = never
+    int Id = 0;         // 0 = not stored yet
+    int Type = 0;       // object kind code (ObjKind)
+    QString Name;       // at most 40 characters stored
+    QString Desig;      // at most 20 characters stored
+    QString OrigName;   // name as last read or first stored (not stored); editors detect a rename with it
+    Amount BfdBal = 0;  // kinds 7 and 8: replaced on read by the group's summed BfdBal from movts
+    int Grpid = 0;      // containing group, 0 = at the top
+    QString Reconciled; // DateStr of the latest reconciled balance as stored, empty = never
     CalDate OpenDate;
-    CalDate CloseDate;   // 99999999 (open) reads as 9999-99-99
+    CalDate CloseDate; // 99999999 (open) reads as 9999-99-99
     CalDate LastPstgDate;
     CalDate ReconciledDate; // Reconciled read as a date; never written back
     QDateTime RprTs;        // run marker; null = empty column
     bool AllowNegBal = true;
     bool AllowZeroBal = true;
     bool AllowPosBal = true;
-    int AccWith = 0;        // ext. account: providing counterparty; counterparty: its credit account
-    bool Sweep = false;     // SweepTo > 0; written as 999 / 0
+    int AccWith = 0;    // ext. account: providing counterparty; counterparty: its credit account
+    bool Sweep = false; // SweepTo > 0; written as 999 / 0
     bool CptyPays = false;
     bool CptyRcvs = false;
     int PayerDftPot = 0;
     int PayeeDftPot = 0;
     bool DmtLock = false;
-    QDateTime CreateTS;     // null when the column is empty
-    QDateTime EditTS;       // null when the column is empty
+    QDateTime CreateTS; // null when the column is empty
+    QDateTime EditTS;   // null when the column is empty
     bool Fav = false;
-    int PotType = 0;        // category: its default pot
+    int PotType = 0; // category: its default pot
 };
 
 // One row of a list that a form shows: the text and the id it stands for.

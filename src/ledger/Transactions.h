@@ -30,9 +30,9 @@ class Query;
 // The repeater's schedule as carried by a transaction record (filled from
 // rptr when Masterid names a repeater).
 struct RptBlock {
-    int Gento = 0;         // number of the latest instance generated
-    CalDate NextDate;      // not stored
-    char Freq = ' ';       // 'D', 'W', 'M', 'Y', ' ' none; a null column reads 'X'
+    int Gento = 0;    // number of the latest instance generated
+    CalDate NextDate; // not stored
+    char Freq = ' ';  // 'D', 'W', 'M', 'Y', ' ' none; a null column reads 'X'
     CalDate StartDate;
     CalDate EndDate;
     bool RptActive = false;
@@ -45,32 +45,32 @@ struct RptBlock {
 enum TxnRole : int { roleOrdinary = 0, roleMaster = 1, roleInstance = 2 };
 
 struct TxnRec {
-    int Id = 0;            // 0 = not stored yet
-    int Masterid = 0;      // repeater id, 0 = none
+    int Id = 0;       // 0 = not stored yet
+    int Masterid = 0; // repeater id, 0 = none
     RptBlock Rpt;
-    int Instance = 0;      // n > 0: the n-th instance of Masterid
+    int Instance = 0;        // n > 0: the n-th instance of Masterid
     int Role = roleOrdinary; // not stored; read as 2 when Instance > 0, else 0
     CalDate Txndate;
-    CalDate Date2;         // posting date of the external side; null = Txndate
+    CalDate Date2; // posting date of the external side; null = Txndate
     Amount Amt = 0;
-    char Type = 'P';       // TxnType letter
-    QString Ref;           // at most 20 characters
-    QString Narrative;     // at most 40 characters
+    char Type = 'P';   // TxnType letter
+    QString Ref;       // at most 20 characters
+    QString Narrative; // at most 40 characters
     int Accid1 = 0;
     int Accid2 = 0;
     int Accid3 = 0;
     int Accid4 = 0;
-    QString Name1;         // names of Accid1..Accid4, filled by ReadTxn
+    QString Name1; // names of Accid1..Accid4, filled by ReadTxn
     QString Name2;
     QString Name3;
     QString Name4;
     bool Cancelled = false;
-    QDateTime CreateTS;    // null when the column is empty
+    QDateTime CreateTS; // null when the column is empty
     QDateTime EditTS;
     bool DpDate = true;
-    int chnum = 0;         // channel, 0 = the account's default channel
-    QString ChName;        // channel label, filled by ReadTxn
-    CalDate ActualDate;    // actualtxndate; null = not given
+    int chnum = 0;      // channel, 0 = the account's default channel
+    QString ChName;     // channel label, filled by ReadTxn
+    CalDate ActualDate; // actualtxndate; null = not given
 };
 
 struct PstgRec {
@@ -81,8 +81,8 @@ struct PstgRec {
     Amount RngBal = 0;
     Amount Recamt = 0;
     CalDate Pstgdate;
-    int ReconCode = 0;     // 0 none, 1 posting reconciled, 2 balance reconciled at it
-    QDateTime Rprts;       // read only; WritePstg does not write it
+    int ReconCode = 0; // 0 none, 1 posting reconciled, 2 balance reconciled at it
+    QDateTime Rprts;   // read only; WritePstg does not write it
     char Txntype = ' ';
     bool DpPstgDate = false; // set only by the running-balance refresh
     bool DpRngBal = false;
@@ -221,8 +221,9 @@ struct RepeaterHooks {
     // WriteTransaction: stores txn by its role.  Used by RecordReconciledBalance
     // and RedatePosting.
     bool (*writeTransaction)(TFCore& core, TxnRec& txn) = nullptr;
-    // AddTxn's step for a transaction with a Masterid: read the master, copy
-    // changed fields into it and write it when something changed.
+    // AddTxn's step for a transaction with a Masterid: read the master (none:
+    // nothing to do), copy changed fields into it and write it when something
+    // changed.  False only when that write failed (AddTxn then fails whole).
     bool (*copyChangesToMaster)(TFCore& core, const TxnRec& txn) = nullptr;
 };
 void InstallRepeaterHooks(const RepeaterHooks& hooks);

@@ -52,7 +52,9 @@ std::optional<std::pair<QString, QString>> keyOf(const QString& line) {
     return std::make_pair(s.left(eq).trimmed(), s.mid(eq + 1).trimmed());
 }
 
-bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 // Index of the first "[section]" line, or -1.
 qsizetype findSection(const QStringList& lines, const QString& section) {

@@ -12,8 +12,12 @@ const QString kMain = QStringLiteral("main");
 const QString kForms = QStringLiteral("forms");
 const QString kSavingNotice = QStringLiteral("Saving settings ( see KOVRALDB.INI )");
 
-QString boolText(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
-QString dateText(const CalDate& d) { return QString::number(CalToInt(d)); }
+QString boolText(bool b) {
+    return b ? QStringLiteral("1") : QStringLiteral("0");
+}
+QString dateText(const CalDate& d) {
+    return QString::number(CalToInt(d));
+}
 
 CalDate readDate(const Profile& p, const QString& key, DateInt def) {
     const DateInt v = p.readInt(kMain, key, def);
@@ -99,15 +103,15 @@ bool WriteSettings(TFCore& core) {
 
 const QStringList& FormPositionNames() {
     static const QStringList names = {
-        QStringLiteral("FAccs"),    QStringLiteral("FAccs2"),    QStringLiteral("FAcSrchR"),
-        QStringLiteral("Fanlsys"),  QStringLiteral("FBals"),     QStringLiteral("FChannels"),
-        QStringLiteral("FChDets"),  QStringLiteral("FClpBd2"),   QStringLiteral("FCpty"),
-        QStringLiteral("fcptypots"), QStringLiteral("FCtgy"),    QStringLiteral("FCtrl"),
-        QStringLiteral("fdptxn"),   QStringLiteral("FExtAcc"),   QStringLiteral("Finpacc"),
-        QStringLiteral("FIntAcc"),  QStringLiteral("FMonthly"),  QStringLiteral("Fnotepad"),
-        QStringLiteral("FPgrp"),    QStringLiteral("FPstgs"),    QStringLiteral("FRebal"),
-        QStringLiteral("FRegrp"),   QStringLiteral("FRemdrs"),   QStringLiteral("FRpr"),
-        QStringLiteral("FRptrs"),   QStringLiteral("FSearch"),   QStringLiteral("FSearchR"),
+        QStringLiteral("FAccs"),      QStringLiteral("FAccs2"),   QStringLiteral("FAcSrchR"),
+        QStringLiteral("Fanlsys"),    QStringLiteral("FBals"),    QStringLiteral("FChannels"),
+        QStringLiteral("FChDets"),    QStringLiteral("FClpBd2"),  QStringLiteral("FCpty"),
+        QStringLiteral("fcptypots"),  QStringLiteral("FCtgy"),    QStringLiteral("FCtrl"),
+        QStringLiteral("fdptxn"),     QStringLiteral("FExtAcc"),  QStringLiteral("Finpacc"),
+        QStringLiteral("FIntAcc"),    QStringLiteral("FMonthly"), QStringLiteral("Fnotepad"),
+        QStringLiteral("FPgrp"),      QStringLiteral("FPstgs"),   QStringLiteral("FRebal"),
+        QStringLiteral("FRegrp"),     QStringLiteral("FRemdrs"),  QStringLiteral("FRpr"),
+        QStringLiteral("FRptrs"),     QStringLiteral("FSearch"),  QStringLiteral("FSearchR"),
         QStringLiteral("fselfolder"), QStringLiteral("Ftxnip3"),
     };
     return names;

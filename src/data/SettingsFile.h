@@ -19,9 +19,13 @@ class Prompter;
 class TFCore;
 
 // The file name of the settings in a data folder.
-inline QString SettingsFileName() { return QStringLiteral("KOVRALDB.INI"); }
+inline QString SettingsFileName() {
+    return QStringLiteral("KOVRALDB.INI");
+}
 // The settings path of a data folder (which ends in "/").
-inline QString SettingsPath(const QString& dataFolder) { return dataFolder + SettingsFileName(); }
+inline QString SettingsPath(const QString& dataFolder) {
+    return dataFolder + SettingsFileName();
+}
 
 // Reads section "main" into settings.  A missing file or key gives the key's
 // default (BalAt: settings.Today; BalFrom: no date; DBvn: 18).  Today is left

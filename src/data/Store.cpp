@@ -6,6 +6,7 @@
 #include "base/Text.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <sqlite3.h>
 
 namespace {
@@ -115,9 +116,8 @@ void Store::close() {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     m_depth = 0;
     m_doomed = false;
-    for (sqlite3_stmt* st : std::as_const(m_idle))
-        sqlite3_finalize(st);
-    m_idle.clear();
+    dropIdleStatements();
+    ++m_layoutGeneration; // a query still alive finalizes its statement on release
     sqlite3_close_v2(m_db);
     m_db = nullptr;
 }
@@ -127,6 +127,14 @@ bool Store::exec(const QString& sql) {
         return false;
     if (m_doomed) // a failed statement already spoilt this transaction
         return false;
+    // A cached statement prepared before a change of layout still reports its
+    // old columns until it runs again: drop the cache when a table changes.
+    static const QRegularExpression ddl(QStringLiteral("^\\s*(ALTER|CREATE|DROP)\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (ddl.match(sql).hasMatch()) {
+        dropIdleStatements();
+        ++m_layoutGeneration; // statements in use now are finalized when released
+    }
     char* err = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         sqlite3_free(err);
@@ -135,6 +143,12 @@ bool Store::exec(const QString& sql) {
     }
     m_lastError.clear();
     return true;
+}
+
+void Store::dropIdleStatements() {
+    for (sqlite3_stmt* st : std::as_const(m_idle))
+        sqlite3_finalize(st);
+    m_idle.clear();
 }
 
 bool Store::setSynchronous(int level) {
@@ -224,6 +238,7 @@ sqlite3_stmt* Store::acquire(const QString& sql) {
     if (it != m_idle.end()) {
         sqlite3_stmt* st = it.value();
         m_idle.erase(it);
+        m_born.insert(st, m_layoutGeneration);
         return st;
     }
     sqlite3_stmt* st = nullptr;
@@ -234,6 +249,7 @@ sqlite3_stmt* Store::acquire(const QString& sql) {
         sqlite3_finalize(st);
         return nullptr;
     }
+    m_born.insert(st, m_layoutGeneration);
     return st;
 }
 
@@ -242,7 +258,8 @@ void Store::release(const QString& sql, sqlite3_stmt* stmt) {
         return;
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
-    if (m_db && !m_idle.contains(sql))
+    const bool current = m_born.take(stmt) == m_layoutGeneration;
+    if (m_db && current && !m_idle.contains(sql))
         m_idle.insert(sql, stmt);
     else
         sqlite3_finalize(stmt);

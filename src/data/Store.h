@@ -86,6 +86,8 @@ public:
     int changes() const;
 
 private:
+    void dropIdleStatements();
+
     Prompter& m_prompter;
     sqlite3* m_db = nullptr;
     QString m_folder;
@@ -94,6 +96,8 @@ private:
     bool m_doomed = false;
     bool m_quiet = false;
     QHash<QString, sqlite3_stmt*> m_idle; // prepared statements not in use
+    QHash<sqlite3_stmt*, quint64> m_born; // statements in use: the layout they were prepared on
+    quint64 m_layoutGeneration = 0;       // counts ALTER/CREATE/DROP statements run
 };
 
 // A prepared statement with named parameters (":objid").  Columns are read by

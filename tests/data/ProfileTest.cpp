@@ -55,7 +55,7 @@ TEST_F(ProfileTest, ReadsIntegerFormsAndFallsBackToTheDefault) {
     EXPECT_EQ(profile.readInt("main", "Big", 8), 8);
     EXPECT_EQ(profile.readInt("main", "Missing", 18), 18);
     EXPECT_EQ(profile.readInt("MAIN", "dec", 0), 42); // names match without regard to case
-    EXPECT_EQ(profile.readInt("main", "Only", 9), 9);  // a key of another section is not this one's
+    EXPECT_EQ(profile.readInt("main", "Only", 9), 9); // a key of another section is not this one's
     EXPECT_TRUE(profile.readBool("main", "True", false));
     EXPECT_FALSE(profile.readBool("main", "False", true));
     EXPECT_TRUE(profile.readBool("main", "Word", true));

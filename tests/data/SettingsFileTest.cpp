@@ -1,7 +1,7 @@
 // KOVRALDB.INI: the keys of section "main" in their order and value forms,
 // their defaults, and the window positions of section "forms".
-#include "data/Core.h"
 #include "data/SettingsFile.h"
+#include "data/Core.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
 
@@ -84,8 +84,7 @@ TEST_F(SettingsFileTest, WritesEveryMainKeyInOrderWithItsValueForm) {
                                             "CashbackAccId=21\n"
                                             "PeriodType=2\n"
                                             "PeriodAutoRefresh=1\n"));
-    EXPECT_EQ(prompter.notices(),
-              (QStringList{QStringLiteral("Saving settings ( see KOVRALDB.INI )"), QString()}));
+    EXPECT_EQ(prompter.notices(), (QStringList{QStringLiteral("Saving settings ( see KOVRALDB.INI )"), QString()}));
 
     // Everything but GenTo reads back as written.
     Settings r;
@@ -190,8 +189,7 @@ TEST_F(SettingsFileTest, FormPositionsReadMinusOneWhenAbsentAndWriteInTheListedO
                                             "FAccs2-T=5\nFAccs2-L=6\nFAccs2-H=7\nFAccs2-W=8\n"
                                             "FCtrl-T=10\nFCtrl-L=20\nFCtrl-H=30\nFCtrl-W=40\n"
                                             "Ftxnip3-T=1\nFtxnip3-L=2\nFtxnip3-H=3\nFtxnip3-W=4\n"));
-    EXPECT_EQ(prompter.notices(),
-              (QStringList{QStringLiteral("Saving settings ( see KOVRALDB.INI )"), QString()}));
+    EXPECT_EQ(prompter.notices(), (QStringList{QStringLiteral("Saving settings ( see KOVRALDB.INI )"), QString()}));
 }
 
 TEST_F(SettingsFileTest, ReadingThroughTheCoreRefreshesTheControlWindow) {

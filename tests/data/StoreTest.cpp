@@ -313,7 +313,7 @@ TEST_F(StoreTest, TheNineFilesCarryTheirExactNames) {
     store.close();
     QStringList files = QDir(dir.path()).entryList(QDir::Files);
     files.sort();
-    QStringList expected = {"OBJ.DB",   "TXN.DB",     "PSTG.DB",  "movts.DB", "rptr.DB",
+    QStringList expected = {"OBJ.DB",     "TXN.DB",   "PSTG.DB",  "movts.DB",  "rptr.DB",
                             "cptypot.db", "MTHLY.DB", "REMDR.DB", "channel.db"};
     expected.sort();
     EXPECT_EQ(files, expected);
@@ -340,8 +340,26 @@ TEST_F(StoreTest, VersionTwelveLacksTheLaterColumns) {
     EXPECT_TRUE(hasColumn(store, "txn", "actualtxndate"));
 }
 
+TEST_F(StoreTest, ColumnsOfACachedStatementFollowALayoutChange) {
+    EXPECT_FALSE(hasColumn(store, "channel", "Extra"));
+    {
+        Query held(store, QStringLiteral("SELECT * FROM channel LIMIT 0"));
+        ASSERT_TRUE(store.exec(QStringLiteral("ALTER TABLE channel ADD Extra INTEGER")));
+    } // released after the change: not to be reused with the old columns
+    EXPECT_TRUE(hasColumn(store, "channel", "Extra"));
+
+    // A query released after its connection closed is not handed to the next.
+    {
+        Query stale(store, QStringLiteral("SELECT count(*) AS n FROM obj"));
+        ASSERT_TRUE(reopen());
+    }
+    ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type) VALUES (1, 6)")));
+    EXPECT_EQ(count(QStringLiteral("obj")), 1);
+}
+
 TEST_F(StoreTest, PostingsAreWalkedThroughTheAcPstgIndex) {
-    Query idx(store, QStringLiteral("SELECT tbl_name FROM pstg.sqlite_schema WHERE type = 'index' AND name = 'AcPstg'"));
+    Query idx(store,
+              QStringLiteral("SELECT tbl_name FROM pstg.sqlite_schema WHERE type = 'index' AND name = 'AcPstg'"));
     ASSERT_TRUE(idx.next());
     EXPECT_EQ(idx.text("tbl_name"), QStringLiteral("pstg"));
 

@@ -1,0 +1,17 @@
+#include "ledger/StartUp.h"
+
+#include "base/Prompter.h"
+#include "data/Core.h"
+#include "ledger/Repeaters.h"
+
+OpenResult StartUp(TFCore& core, const QString& programFolder) {
+    core.prompter().ShowStatus(QStringLiteral("Opening database ..."));
+    core.setProgramFolder(programFolder);
+    SetDataFolder(core, programFolder + QStringLiteral("DATA/"));
+    const OpenResult r = OpenDatabase(core);
+    if (r != OpenResult::Opened)
+        return r;
+    if (!DateEqual(core.settings().Today, core.settings().GenTo))
+        GenerateAllRepeaters(core);
+    return r;
+}

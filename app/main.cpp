@@ -36,7 +36,6 @@ int main(int argc, char* argv[]) {
     FNotepad().setFolder(programFolder);
     RegisterForm(&FNotepad());
     RegisterForm(&Fselfolder());
-    core.collectFormPositions = [] { return CollectFormPositions(); };
 
     ctrl.setEnabled(true);
     QApplication::processEvents();

@@ -160,10 +160,17 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
     connect(StartupTimer, &QTimer::timeout, this, &TFCtrl::StartTimerTick);
 
     m_core.onControlRefresh = [this] { RefreshDetails(); };
+    m_core.collectFormPositions = [] { return CollectFormPositions(); };
     m_prompter.statusSink = [this](const QString& t) { SetStatusText(t.isEmpty() ? t : QStringLiteral(" ") + t); };
     resize(560, 300);
     RegisterForm(this);
     RefreshDetails();
+}
+
+TFCtrl::~TFCtrl() {
+    m_core.onControlRefresh = nullptr;
+    m_core.collectFormPositions = nullptr;
+    m_prompter.statusSink = nullptr;
 }
 
 void TFCtrl::SetStatusText(const QString& text) {

@@ -19,6 +19,8 @@ class WidgetPrompter;
 class TFCtrl : public QMainWindow {
 public:
     TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent = nullptr);
+    // Unhooks the window from the core and the prompter.
+    ~TFCtrl() override;
 
     // Shows the database details, the period line and the rebalance status
     // from the core's settings.

@@ -1,0 +1,162 @@
+// The control window: caption, menu captions and their enabled state, the
+// database details, the period line and the status panel's colour, the name
+// box, seek by id and the exit question.
+#include "data/Core.h"
+#include "forms/TFCtrl.h"
+#include "forms/WidgetPrompter.h"
+#include "ledger/Database.h"
+#include "ledger/Objects.h"
+#include "ModalDriver.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TFCtrlTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    WidgetPrompter m_prompter;
+    std::unique_ptr<TFCore> m_core;
+    std::unique_ptr<TFCtrl> m_ctrl;
+
+    QString folder() const { return m_dir.path() + QStringLiteral("/DATA/"); }
+
+private Q_SLOTS:
+    void init() {
+        m_core = std::make_unique<TFCore>(m_prompter);
+        m_core->settings().Today = MakeDate(2024, 6, 15);
+        m_ctrl = std::make_unique<TFCtrl>(*m_core, m_prompter);
+        m_core->setProgramFolder(m_dir.path() + QLatin1Char('/'));
+        SetDataFolder(*m_core, folder());
+        QCOMPARE(OpenDatabase(*m_core), OpenResult::Opened);
+        m_ctrl->setEnabled(true);
+        m_ctrl->show();
+    }
+    void cleanup() {
+        CloseModals();
+        m_ctrl.reset(); // the window unhooks itself; the database stays open
+        CloseDatabase(*m_core);
+        m_core.reset();
+        QDir(folder()).removeRecursively();
+    }
+
+    void captionAndMenus() {
+        QCOMPARE(m_ctrl->windowTitle(), QStringLiteral("KOVRAL - Control"));
+        QStringList titles;
+        for (QAction* a : m_ctrl->menuBar()->actions())
+            titles << a->text();
+        QCOMPARE(titles, (QStringList{"&Exit", "&Accounts", "&Transactions", "&Rebalance", "A&nalysis", "&Database",
+                                      "T&ools", "A&bout"}));
+        QStringList accounts;
+        for (QAction* a : m_ctrl->AccountsMenu->actions())
+            accounts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(accounts, (QStringList{"&External  ( \"Cash\" )", "&Internal  ( \"Pots\" ) ", "&Counterparties",
+                                        "C&ategories", "-", "&Seek account by id"}));
+        QStringList txns;
+        for (QAction* a : m_ctrl->TxnsMenu->actions())
+            txns << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(txns, (QStringList{"New", "-", "&Search", "-", "&Journal", "&Repeaters", "Reminders", "Diary entry"}));
+        QCOMPARE(m_ctrl->SelectItem->text(), QStringLiteral("&Select"));
+        QCOMPARE(m_ctrl->NotepadItem->text(), QStringLiteral("&Notepad"));
+        QCOMPARE(m_ctrl->CalendarItem->text(), QStringLiteral("&Calendar"));
+        // Built commands are usable; screens still to come are present but disabled.
+        QVERIFY(m_ctrl->SeekItem->isEnabled());
+        QVERIFY(m_ctrl->RebalanceItem->isEnabled());
+        QVERIFY(m_ctrl->SelectItem->isEnabled());
+        QVERIFY(m_ctrl->NotepadItem->isEnabled());
+        QVERIFY(!m_ctrl->NewTxnItem->isEnabled());
+        QVERIFY(!m_ctrl->ExternalItem->isEnabled());
+    }
+
+    void detailsAndPeriodLine() {
+        QCOMPARE(m_ctrl->LocationLbl->text(), folder());
+        QCOMPARE(m_ctrl->VersionLbl->text(), QStringLiteral("18"));
+        QCOMPARE(m_ctrl->StartDateLbl->text(), QStringLiteral("000-00-00"));
+        QCOMPARE(m_ctrl->StartDateText->text(), QStringLiteral("No previous archives"));
+        QCOMPARE(m_ctrl->EndDateText->text(), QStringLiteral("This database is current"));
+        m_core->settings().BalFrom = MakeDate(2024, 1, 1);
+        m_core->settings().BalAt = MakeDate(2024, 6, 30);
+        m_ctrl->RefreshDetails();
+        QCOMPARE(m_ctrl->PeriodLbl->text(), QStringLiteral("From 2024-01-01 to 2024-06-30"));
+        m_core->settings().BalFrom = CalDate{};
+        m_ctrl->RefreshDetails();
+        QCOMPARE(m_ctrl->PeriodLbl->text(), QStringLiteral("From 0000-00-00 to 2024-06-30"));
+    }
+
+    void statusPanelFollowsRebalNeeded() {
+        m_core->SetRebalNeeded(true);
+        QCOMPARE(m_ctrl->StatusPanel->text(), QStringLiteral(" Rebalance needed"));
+        QCOMPARE(m_ctrl->StatusPanel->palette().color(QPalette::Window), QColor(Qt::yellow));
+        m_core->SetRebalNeeded(false);
+        QCOMPARE(m_ctrl->StatusPanel->text(), QString());
+        QVERIFY(m_ctrl->StatusPanel->palette().color(QPalette::Window) != QColor(Qt::yellow));
+        // Core status texts show with a leading blank, in yellow.
+        m_prompter.ShowStatus(QStringLiteral("Postings 12"));
+        QCOMPARE(m_ctrl->StatusPanel->text(), QStringLiteral(" Postings 12"));
+        QCOMPARE(m_ctrl->StatusPanel->palette().color(QPalette::Window), QColor(Qt::yellow));
+    }
+
+    void nameEditStoresAtOnceAndCancelKeeps() {
+        WhenModal([](QWidget* w) {
+            auto* box = w->findChild<QLineEdit*>();
+            QVERIFY(box);
+            box->setText(QStringLiteral("Household & business"));
+            qobject_cast<QDialog*>(w)->accept();
+        });
+        m_ctrl->EditNameClick();
+        QCOMPARE(m_core->settings().DatabaseName, QStringLiteral("Household & business"));
+        WhenModal([](QWidget* w) {
+            w->findChild<QLineEdit*>()->setText(QStringLiteral("ignored"));
+            qobject_cast<QDialog*>(w)->reject();
+        });
+        m_ctrl->EditNameClick();
+        QCOMPARE(m_core->settings().DatabaseName, QStringLiteral("Household & business"));
+        QCOMPARE(m_ctrl->NameBox->text(), QStringLiteral("Household & business"));
+    }
+
+    void escapeAsksBeforeClosing() {
+        WhenModal([](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            QVERIFY(box);
+            QCOMPARE(box->text(), QStringLiteral("OK to exit program?"));
+            BoxButton(w, QMessageBox::No)->click();
+        });
+        m_ctrl->EscapeClick();
+        QVERIFY(m_ctrl->isVisible());
+        QVERIFY(m_core->databaseDetails.open);
+    }
+
+    void seekIgnoresNonPositiveIds() {
+        // "0" and "-5" do nothing: no message box follows the input.
+        for (const QString& text : {QStringLiteral("0"), QStringLiteral("-5"), QStringLiteral("abc")}) {
+            WhenModal([text](QWidget* w) {
+                w->findChild<QLineEdit*>()->setText(text);
+                qobject_cast<QDialog*>(w)->accept();
+            });
+            m_ctrl->SeekAccountClick();
+            QTest::qWait(30);
+            QVERIFY(!QApplication::activeModalWidget());
+        }
+    }
+
+    void closingWritesTheSettings() {
+        m_core->settings().DatabaseName = QStringLiteral("Closed");
+        m_ctrl->close();
+        QVERIFY(!m_core->databaseDetails.open);
+        QFile ini(folder() + QStringLiteral("KOVRALDB.INI"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(ini.readAll());
+        QVERIFY(text.contains(QStringLiteral("DatabaseName=Closed")));
+        QVERIFY(text.contains(QStringLiteral("[forms]")));
+        QVERIFY(text.contains(QStringLiteral("GenTo=20240615")));
+    }
+};
+
+QTEST_MAIN(TFCtrlTest)
+#include "TFCtrlTest.moc"

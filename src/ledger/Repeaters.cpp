@@ -27,23 +27,6 @@ namespace {
 
 int g_repairDepth = 0;
 
-// The transactions module's copy-to-master step of AddTxn: read the master,
-// copy what differs, write it when something did.  A missing master copies
-// nothing.
-bool copyChangesHook(TFCore& core, const TxnRec& txn) {
-    RptrRec master;
-    if (!ReadRepeater(core, txn.Masterid, master))
-        return true;
-    if (!CopyChangesToMaster(core, master, txn))
-        return true;
-    return WriteRepeater(core, master);
-}
-
-// Links this module into every program that uses it, whoever calls first.
-struct AutoInstall {
-    AutoInstall() { InstallRepeaterHooksOnce(); }
-} g_autoInstall;
-
 const CalDate& farEnd() {
     static const CalDate d = MakeDate(9999, 12, 31);
     return d;
@@ -308,13 +291,13 @@ void addReconEffect(std::vector<ReconSlot>& slots, const TxnRec& t, int sign) {
 
 // ---- records and dates -------------------------------------------------------
 
-void InstallRepeaterHooksOnce() {
-    // Plain assignment: cheap, and it also restores the hooks should a test of
-    // the transactions module have cleared them.
-    RepeaterHooks hooks;
-    hooks.writeTransaction = &WriteTransaction;
-    hooks.copyChangesToMaster = &copyChangesHook;
-    InstallRepeaterHooks(hooks);
+bool CopyChangesIntoMaster(TFCore& core, const TxnRec& txn) {
+    RptrRec master;
+    if (!ReadRepeater(core, txn.Masterid, master))
+        return true;
+    if (!CopyChangesToMaster(core, master, txn))
+        return true;
+    return WriteRepeater(core, master);
 }
 
 void InitRptrRec(RptrRec& rptr) {
@@ -593,13 +576,11 @@ int GenerateInstances(TFCore& core, RptrRec& rptr) {
 }
 
 int GenerateInstances(TFCore& core, RptrRec& rptr, const CalDate& limit) {
-    InstallRepeaterHooksOnce();
     bool failed = false;
     return generateInstances(core, rptr, limit, failed);
 }
 
 bool GenerateAllRepeaters(TFCore& core) {
-    InstallRepeaterHooksOnce();
     std::vector<int> ids;
     {
         Query q(core.store(), QStringLiteral("SELECT Id FROM rptr WHERE coalesce(RptActive, 0) <> 0 ORDER BY Id"));
@@ -654,7 +635,6 @@ bool RegenerateInstances(TFCore& core, int masterId) {
 // ---- making, storing and updating ----------------------------------------------
 
 bool MakeRepeater(TFCore& core, TxnRec& txn) {
-    InstallRepeaterHooksOnce();
     if (txn.Role != roleOrdinary) {
         core.prompter().InfoAtCursor(QStringLiteral("Transaction is already a repeater"));
         return false;
@@ -688,7 +668,6 @@ bool MakeRepeater(TFCore& core, TxnRec& txn) {
 }
 
 bool WriteTransaction(TFCore& core, TxnRec& txn) {
-    InstallRepeaterHooksOnce();
     switch (txn.Role) {
     case roleMaster: {
         RptrRec r = RepeaterFromTxn(txn);
@@ -711,7 +690,6 @@ bool WriteTransaction(TFCore& core, TxnRec& txn) {
 }
 
 bool UpdateInstance(TFCore& core, TxnRec& txn) {
-    InstallRepeaterHooksOnce();
     Prompter& p = core.prompter();
     StoreTransaction st(core.store());
     if (!st.ok())
@@ -850,7 +828,6 @@ bool DeleteRepeaterRow(TFCore& core, int id) {
 }
 
 bool DeleteTransaction(TFCore& core, int id) {
-    InstallRepeaterHooksOnce();
     Prompter& p = core.prompter();
     StoreTransaction st(core.store());
     if (!st.ok())

@@ -19,10 +19,8 @@
 // the middle of a command keep its transaction open.
 //
 // This module also owns WriteTransaction, the one entry for storing a TxnRec
-// by its repeater role; the transactions module reaches it (and the
-// copy-to-master step of AddTxn) through InstallRepeaterHooks.  The hooks are
-// installed by every public entry here that writes and by a static
-// initialiser of this module; InstallRepeaterHooksOnce() does it explicitly.
+// by its repeater role; the transactions module calls it (and the
+// copy-to-master step of AddTxn) directly.
 #pragma once
 
 #include "base/Amount.h"
@@ -60,9 +58,10 @@ struct RptrRec {
     int chnum = 0;
 };
 
-// Installs WriteTransaction and the copy-to-master step into the transactions
-// module (once; later calls do nothing).
-void InstallRepeaterHooksOnce();
+// AddTxn's step for a stored instance (Masterid > 0): read the master (none:
+// nothing to do), copy the changed fields into it (CopyChangesToMaster) and
+// write it when something changed.  False only when that write failed.
+bool CopyChangesIntoMaster(TFCore& core, const TxnRec& txn);
 
 // The fresh record: Id 0, Gento 0, null dates, Freq ' ', inactive, Rptinc 1,
 // RptCt 0, Rmdays 0.

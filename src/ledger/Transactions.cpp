@@ -11,12 +11,12 @@
 #include "data/Tables.h"
 #include "ledger/LedgerState.h"
 #include "ledger/Objects.h"
+#include "ledger/Repeaters.h"
 
 #include <vector>
 
 namespace {
 
-RepeaterHooks g_hooks;
 
 // The name of object id for a transaction record; reports a missing id > 0
 // while the report-not-found switch is on.  Reads the name only, so the
@@ -129,17 +129,7 @@ QString txnUpdateSql(bool actual) {
     return QStringLiteral("UPDATE txn SET %1 WHERE Id = :id").arg(sets.join(QStringLiteral(", ")));
 }
 
-bool writeTransaction(TFCore& core, TxnRec& txn) {
-    if (g_hooks.writeTransaction)
-        return g_hooks.writeTransaction(core, txn);
-    return StoreOrdinaryTxn(core, txn);
-}
-
 } // namespace
-
-void InstallRepeaterHooks(const RepeaterHooks& hooks) {
-    g_hooks = hooks;
-}
 
 void InitTxnRec(TxnRec& txn) {
     txn = TxnRec();
@@ -240,7 +230,7 @@ bool AddTxn(TFCore& core, TxnRec& txn) {
     q.bindDateTime("createts", r.CreateTS);
     if (!q.exec())
         return false;
-    if (r.Masterid > 0 && g_hooks.copyChangesToMaster && !g_hooks.copyChangesToMaster(core, r))
+    if (r.Masterid > 0 && !CopyChangesIntoMaster(core, r))
         return false;
     if (!LinkCptyCategory(core, r) || !st.commit())
         return false;
@@ -312,7 +302,7 @@ bool RecordReconciledBalance(TFCore& core, int objid, const CalDate& date, Amoun
     txn.Amt = amount;
     txn.Type = TxnType::ReconBal;
     txn.Accid1 = objid;
-    return writeTransaction(core, txn) && MakePostings(core, txn) && st.commit();
+    return WriteTransaction(core, txn) && MakePostings(core, txn) && st.commit();
 }
 
 bool RedatePosting(TFCore& core, const PstgRec& pstg) {
@@ -339,7 +329,7 @@ bool RedatePosting(TFCore& core, const PstgRec& pstg) {
     if (!DeletePostings(core, txn, 'D'))
         return false;
     txn.Date2 = date;
-    return writeTransaction(core, txn) && MakePostings(core, txn) && st.commit();
+    return WriteTransaction(core, txn) && MakePostings(core, txn) && st.commit();
 }
 
 bool SetDpDates(TFCore& core) {

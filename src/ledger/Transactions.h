@@ -211,19 +211,3 @@ bool LinkCptyCategory(TFCore& core, const TxnRec& txn);
 // is missing.  A zero id on either side links nothing.
 bool EnsureCptyCategory(TFCore& core, int cptyid, int categoryid, char purchsale);
 
-// ---- the repeaters' share --------------------------------------------------
-
-// Storing a transaction by its repeater role belongs to the repeaters, which
-// build on this module.  They install their functions once; until then (and
-// in core tests without them) a record is stored as an ordinary transaction
-// and instances copy nothing to their master.
-struct RepeaterHooks {
-    // WriteTransaction: stores txn by its role.  Used by RecordReconciledBalance
-    // and RedatePosting.
-    bool (*writeTransaction)(TFCore& core, TxnRec& txn) = nullptr;
-    // AddTxn's step for a transaction with a Masterid: read the master (none:
-    // nothing to do), copy changed fields into it and write it when something
-    // changed.  False only when that write failed (AddTxn then fails whole).
-    bool (*copyChangesToMaster)(TFCore& core, const TxnRec& txn) = nullptr;
-};
-void InstallRepeaterHooks(const RepeaterHooks& hooks);

@@ -1,4 +1,4 @@
-// A fresh ledger with the repeaters' hooks in place and four accounts for a
+// A fresh ledger with four accounts for a
 // standing order: Bank pays Shop, pot Food, category Groceries.  Today is
 // 2024-06-15 and the balance period ends 2024-06-30 (LedgerFixture).
 #pragma once
@@ -16,7 +16,6 @@ protected:
         LedgerFixture::SetUp();
         if (HasFatalFailure())
             return;
-        InstallRepeaterHooksOnce();
         bank = addObj(otExtAcc, QStringLiteral("Bank"));
         shop = addObj(otCpty, QStringLiteral("Shop"));
         food = addObj(otPot, QStringLiteral("Food"));

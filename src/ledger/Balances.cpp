@@ -884,5 +884,7 @@ bool AutoRefreshPeriod(TFCore& core) {
         return true;
     s.BalFrom = p.from;
     s.BalAt = p.to;
+    // Stale until the rebalance below has run, should it fail.
+    core.SetRebalNeeded(true);
     return Rebalance(core);
 }

@@ -1,0 +1,177 @@
+// The notepad: loads its file from the folder it is given, marks changes,
+// saves on the timer and on closing, writes only when changed, and inserts
+// the time stamp at the caret.
+#include "forms/TFnotepad.h"
+#include "base/Dates.h"
+#include "support/TempFolder.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TFnotepadTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void loadsFromItsFolderOnShow() {
+        TempFolder folder;
+        TempFolder elsewhere;
+        // The current folder is not where the notepad looks.
+        QDir::setCurrent(elsewhere.path());
+        WriteAll(elsewhere.file("npad.txt"), "wrong file\n");
+        WriteAll(folder.file("npad.txt"), "first line\nsecond & last\n");
+
+        TFnotepad pad(folder.path());
+        QCOMPARE(pad.FilePath(), folder.file("npad.txt"));
+        QVERIFY(!pad.Loaded());
+        pad.show();
+        QCOMPARE(pad.Memo->toPlainText(), QStringLiteral("first line\nsecond & last"));
+        QVERIFY(pad.Loaded());
+        QVERIFY(!pad.Dirty());
+        QCOMPARE(pad.windowTitle(), QStringLiteral("Notepad"));
+        QCOMPARE(pad.Memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        pad.close();
+    }
+
+    void missingFileGivesEmptyMemo() {
+        TempFolder folder;
+        TFnotepad pad(folder.path());
+        pad.show();
+        QVERIFY(pad.Loaded());
+        QVERIFY(pad.Memo->toPlainText().isEmpty());
+        pad.close();
+        // Nothing typed: no file appears.
+        QVERIFY(!QFile::exists(folder.file("npad.txt")));
+    }
+
+    void savesAfterTheLastChange() {
+        TempFolder folder;
+        TFnotepad pad(folder.path());
+        pad.setSaveInterval(300);
+        pad.show();
+        QTest::keyClicks(pad.Memo, QStringLiteral("milk"));
+        QVERIFY(pad.Dirty());
+        QCOMPARE(pad.windowTitle(), QStringLiteral("NOTEPAD"));
+        QVERIFY(pad.SaveTimer->isActive());
+        QVERIFY(!QFile::exists(folder.file("npad.txt")));
+
+        // Each change starts the wait again.
+        QTest::qWait(200);
+        QTest::keyClicks(pad.Memo, QStringLiteral(" & eggs"));
+        QVERIFY(pad.SaveTimer->remainingTime() > 200);
+        QTest::qWait(150);
+        QVERIFY(!QFile::exists(folder.file("npad.txt")));
+
+        QTRY_COMPARE_WITH_TIMEOUT(pad.windowTitle(), QStringLiteral("Notepad"), 5000);
+        QVERIFY(!pad.Dirty());
+        QCOMPARE(ReadAll(folder.file("npad.txt")), QByteArray("milk & eggs\n"));
+        pad.close();
+    }
+
+    void closingSavesAtOnce() {
+        TempFolder folder;
+        WriteAll(folder.file("npad.txt"), "one\ntwo\n");
+        TFnotepad pad(folder.path());
+        pad.show();
+        pad.Memo->moveCursor(QTextCursor::End);
+        QTest::keyClicks(pad.Memo, QStringLiteral("!"));
+        pad.HideItem->trigger();
+        QVERIFY(!pad.isVisible());
+        QVERIFY(!pad.Dirty());
+        QCOMPARE(pad.windowTitle(), QStringLiteral("Notepad"));
+        QCOMPARE(ReadAll(folder.file("npad.txt")), QByteArray("one\ntwo!\n"));
+
+        // Shown again, it reads what it wrote.
+        pad.show();
+        QCOMPARE(pad.Memo->toPlainText(), QStringLiteral("one\ntwo!"));
+        pad.close();
+    }
+
+    void escapeClosesAndSaves() {
+        TempFolder folder;
+        TFnotepad pad(folder.path());
+        pad.show();
+        pad.activateWindow();
+        if (!QTest::qWaitForWindowActive(&pad))
+            QSKIP("window activation is not available on this platform");
+        QTest::keyClicks(pad.Memo, QStringLiteral("note"));
+        QTest::keyClick(pad.Memo, Qt::Key_Escape);
+        QTRY_VERIFY(!pad.isVisible());
+        QCOMPARE(ReadAll(folder.file("npad.txt")), QByteArray("note\n"));
+    }
+
+    void unchangedTextIsNotRewritten() {
+        TempFolder folder;
+        // No final line break: a rewrite would add one.
+        WriteAll(folder.file("npad.txt"), "kept as it is");
+        TFnotepad pad(folder.path());
+        pad.show();
+        pad.close();
+        QCOMPARE(ReadAll(folder.file("npad.txt")), QByteArray("kept as it is"));
+    }
+
+    void waitingEditsSurviveAShow() {
+        TempFolder folder;
+        WriteAll(folder.file("npad.txt"), "old\n");
+        TFnotepad pad(folder.path());
+        pad.show();
+        pad.Memo->selectAll();
+        QTest::keyClicks(pad.Memo, QStringLiteral("new"));
+        // Hidden without closing (no save), then shown again: the file must
+        // not overwrite the edit.
+        pad.hide();
+        pad.show();
+        QCOMPARE(pad.Memo->toPlainText(), QStringLiteral("new"));
+        QVERIFY(pad.Dirty());
+        pad.close();
+        QCOMPARE(ReadAll(folder.file("npad.txt")), QByteArray("new\n"));
+    }
+
+    void nowInsertsTheStampAtTheCaret() {
+        TempFolder folder;
+        TFnotepad pad(folder.path());
+        pad.show();
+        QTest::keyClicks(pad.Memo, QStringLiteral("ab"));
+        pad.Memo->moveCursor(QTextCursor::PreviousCharacter);
+        pad.NowItem->trigger();
+        const QString text = pad.Memo->toPlainText();
+        const QRegularExpression stamp(QStringLiteral("^a(\\d{4}-\\d\\d-\\d\\d)  \\d\\d:\\d\\d b$"));
+        const QRegularExpressionMatch m = stamp.match(text);
+        QVERIFY2(m.hasMatch(), qPrintable(text));
+        QCOMPARE(m.captured(1), CalToDateStr(Today()));
+        QCOMPARE(pad.windowTitle(), QStringLiteral("NOTEPAD"));
+        pad.close();
+    }
+
+    void destroyingSavesWaitingEdits() {
+        TempFolder folder;
+        {
+            TFnotepad pad(folder.path());
+            pad.show();
+            QTest::keyClicks(pad.Memo, QStringLiteral("last words"));
+            pad.hide();
+        }
+        QCOMPARE(ReadAll(folder.file("npad.txt")), QByteArray("last words\n"));
+    }
+};
+
+QTEST_MAIN(TFnotepadTest)
+#include "TFnotepadTest.moc"

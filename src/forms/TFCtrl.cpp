@@ -6,6 +6,7 @@
 #include "forms/FormPositions.h"
 #include "forms/TFAbout1.h"
 #include "forms/TFCal.h"
+#include "forms/TFRebal.h"
 #include "forms/TFnotepad.h"
 #include "forms/Tfselfolder.h"
 #include "forms/WidgetPrompter.h"
@@ -221,7 +222,7 @@ void TFCtrl::EditNameClick() {
 }
 
 void TFCtrl::ChangePeriodClick() {
-    // The period dialog is wired here when it lands.
+    ShowPeriodDialog(m_core);
     RefreshDetails();
 }
 

@@ -347,6 +347,11 @@ OpenResult OpenDatabase(TFCore& core) {
     return OpenResult::Opened;
 }
 
+void ShowArchiveStatus(TFCore& core) {
+    fillArchiveStatus(core);
+    core.refreshControl();
+}
+
 bool CloseDatabase(TFCore& core) {
     bool ok = true;
     if (core.databaseDetails.open) {

@@ -57,6 +57,12 @@ void SetDataFolder(TFCore& core, const QString& path);
 // An open database is closed first, without writing its settings.
 OpenResult OpenDatabase(TFCore& core);
 
+// Fills what the control window shows about archives (DBStartDate and
+// DBEndDate, as OpenDatabase does) from the settings in memory and refreshes
+// the window.  For a command that changes those dates while the database
+// stays open.
+void ShowArchiveStatus(TFCore& core);
+
 // Writes the settings and the window positions (when the windows gave a way
 // to collect them), closes the store and releases the folder lock.  Nothing
 // is written when no database is open.  False when a settings write failed

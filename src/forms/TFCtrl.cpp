@@ -10,6 +10,7 @@
 #include "forms/TFnotepad.h"
 #include "forms/Tfselfolder.h"
 #include "forms/WidgetPrompter.h"
+#include "ledger/Archive.h"
 #include "ledger/Balances.h"
 #include "ledger/Database.h"
 #include "ledger/Objects.h"
@@ -135,13 +136,18 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
 
     // Screens that are not built yet stay in the menu, disabled.
     for (QAction* a : {ExternalItem, InternalItem, CptysItem, CtgysItem, NewTxnItem, SearchItem, JournalItem,
-                       RepeatersItem, RemindersItem, DiaryItem, AnalysisItem, HealthcheckItem, ArchiveItem})
+                       RepeatersItem, RemindersItem, DiaryItem, AnalysisItem, HealthcheckItem})
         a->setEnabled(false);
 
     connect(ExitItem, &QAction::triggered, this, &QWidget::close);
     connect(SeekItem, &QAction::triggered, this, &TFCtrl::SeekAccountClick);
     connect(RebalanceItem, &QAction::triggered, this, &TFCtrl::RebalanceClick);
     connect(SelectItem, &QAction::triggered, this, &TFCtrl::SelectDatabaseClick);
+    connect(ArchiveItem, &QAction::triggered, this, [this] {
+        if (m_core.databaseDetails.open)
+            ArchiveTransactions(m_core);
+        RefreshDetails();
+    });
     connect(NotepadItem, &QAction::triggered, this, [] { ShowNotepad(); });
     connect(CalendarItem, &QAction::triggered, this, &TFCtrl::CalendarClick);
     connect(AboutItem, &QAction::triggered, this, [] { ShowAbout(); });

@@ -11,6 +11,8 @@ class QListView;
 class QTreeView;
 
 class Tfselfolder : public QDialog {
+    Q_OBJECT
+
 public:
     explicit Tfselfolder(QWidget* parent = nullptr);
 

@@ -1,0 +1,197 @@
+// The health check: a backup of the data folder followed by a scan of the
+// ledger tables against their invariants, with a log of what was found and,
+// in repair mode, the automatic repairs.
+//
+// A run closes the database, copies every file of the data folder into
+// "Pre-healthcheck backups/HCHKyyyymmddhhmmss/" beside the program, reopens
+// the database and scans five tables in turn: objects, transactions (with
+// each transaction's postings), postings, repeaters and counterparty-category
+// links.  Each finding is an error the program can repair ("can auto-repair")
+// or one left to the user ("for manual repair").  After the first scan that
+// counts an error the later scans are skipped: their checks lean on the
+// earlier tables being sound (the posting scan, for one, trusts the run
+// marker that the transaction scan stamps on every posting it accounts for).
+// The log is saved as HCHK.TXT in the backup folder.
+//
+// The core holds no window.  It reports through a HealthCheckView, which the
+// check window implements (and tests and the headless tool replace): log
+// lines, the progress strip, a chance to take the user's input between rows
+// (that is how "Cancel" reaches the abort flag) and the start and end of a
+// run.  Messages and questions go through the core's prompter as everywhere.
+//
+// Every repair of one row (a transaction re-posted, a posting deleted or
+// rewritten, an object or repeater mended, a link added or deleted) is one
+// store transaction of its own, so an interrupted run leaves every row whole.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class TFCore;
+struct TxnRec;
+
+enum class HchkMode { Check, Repair };
+
+// What a run shows.  All calls come from the run, on the caller's thread.
+class HealthCheckView {
+public:
+    virtual ~HealthCheckView() = default;
+    // The backup is made and the scans begin: show the window (not modal)
+    // with the caption of the mode, clear the log, menu caption "Cancel",
+    // progress strip light aqua.
+    virtual void RunStarted(HchkMode mode) = 0;
+    // One more log line; the window shows it at once.
+    virtual void AddLogLine(const QString& line) = 0;
+    // The one-line progress strip (empty clears it).
+    virtual void SetProgress(const QString& text) = 0;
+    // Lets the window take input (Cancel) and repaint between rows.
+    virtual void ProcessInput() = 0;
+    // The run is over: progress strip silver, menu caption "Close".
+    virtual void RunFinished() = 0;
+};
+
+// One health check: its run state and log.  Create it once per window (or
+// per use) and call Run as often as wanted; each run starts afresh.
+class HealthCheck {
+public:
+    // The log holds at most this many lines by default: room for a ledger of
+    // many thousand rows with an error on each, while a ledger damaged beyond
+    // that is stopped ("Scan abandoned - error limit reached ") before the
+    // log grows without bound.
+    static constexpr int kDefaultLogCapacity = 20000;
+
+    HealthCheck(TFCore& core, HealthCheckView& view);
+
+    // The whole run (see the top of this file).  In check mode only the run
+    // marker, a missing close date (set to 99999999, with an "Info : " line)
+    // and the deletion of counterparty-category links that no payment or
+    // receipt uses are written; repair mode also applies the automatic
+    // repairs.  Returns true when the log ends with "All scans complete OK".
+    // False also when the backup could not be made or the database could not
+    // be reopened: "Health check backup failed - nothing was checked" is shown
+    // for the first (the database is reopened and nothing is scanned); the
+    // second was reported by the opening itself.  A call while a run is in
+    // progress does nothing and gives false.
+    bool Run(HchkMode mode);
+
+    // Sets the abort flag: the scan in progress stops at its next row, the
+    // later scans are skipped and the run ends with "Scan aborted".
+    void Abort() { m_abort = true; }
+    bool Running() const { return m_running; }
+    // True while a run is stopping and after every run (so that the window's
+    // "Close" closes).
+    bool AbortFlag() const { return m_abort; }
+
+    // Log capacity in lines (at least 1).  When a line no longer fits, the
+    // abort flag is set and "Scan abandoned - error limit reached " is shown;
+    // the closing line of the run is still added after it.
+    void setLogCapacity(int lines) { m_capacity = lines < 1 ? 1 : lines; }
+    int logCapacity() const { return m_capacity; }
+
+    HchkMode mode() const { return m_mode; }
+    const QStringList& Log() const { return m_log; }
+    // "<program folder>Pre-healthcheck backups/HCHKyyyymmddhhmmss/" of the
+    // latest run (empty before the first).
+    QString BackupFolder() const { return m_backupFolder; }
+    // The run time stamp, which is also the run marker written into Rprts.
+    QDateTime RunStamp() const { return m_stamp; }
+    int RepairableErrors() const { return m_repairable; }
+    int ManualErrors() const { return m_manual; }
+
+    // The statistics of the latest transaction scan (cancelled transactions
+    // not counted).  Totals are sums of amounts, in hundredths.
+    struct TxnStats {
+        int payments = 0; // P, X
+        qint64 paymentsTotal = 0;
+        int receipts = 0; // R, Y
+        qint64 receiptsTotal = 0;
+        int extTransfers = 0; // T
+        qint64 extTransfersTotal = 0;
+        int intTransfers = 0; // G
+        qint64 intTransfersTotal = 0;
+        int transfers = 0;            // C
+        qint64 transfersExtTotal = 0; // C with Accid1 set
+        qint64 transfersIntTotal = 0; // C with Accid3 set
+        int diaryItems = 0;           // D
+    };
+    const TxnStats& Stats() const { return m_stats; }
+
+private:
+    // One expected posting of a transaction.
+    struct Expected {
+        int objid;
+        qint64 amt;
+        int chnum;
+        int kind; // -1: any
+    };
+
+    bool MakeBackup();
+    void Log(const QString& line);
+    void LogForced(const QString& line);
+    void ErrorRepairable(const QString& text);
+    void ErrorManual(const QString& text);
+    void Info(const QString& text);
+    bool AnyErrors() const { return m_repairable + m_manual > 0; }
+    bool Repairing() const { return m_mode == HchkMode::Repair; }
+    // Counts a row down and lets the window take input; false when the scan
+    // must stop (abort flag).
+    bool NextRow(const QString& extra = QString());
+    void StartScan(const QString& table, const QString& countSql);
+    void EndScan(const QString& table, const QString& countSql, int deletedByScan);
+
+    void ScanObjects();
+    void ScanTransactions();
+    void ScanPostings();
+    void ScanRepeaters();
+    void ScanCptyLinks();
+
+    // The posting check of one transaction (type, amounts, accounts as read
+    // from its row); true when every expected posting is in order.  Sets
+    // repost when a repairable posting error was found.
+    bool CheckTxnPostings(int txnId, char type, qint64 amt, bool cancelled, int a1, int a2, int a3, int a4, int chnum,
+                          bool& repost);
+    static std::vector<Expected> ExpectedPostings(char type, qint64 a, int a1, int a2, int a3, int a4, int chnum,
+                                                  bool& known);
+    // Writes the transaction's postings again (deleting the old ones first
+    // when deleteFirst), keeps the reconciliation marks of the postings that
+    // stay and stamps the run marker on the postings it wrote.
+    bool Repost(TxnRec& txn, bool deleteFirst);
+    bool ObjectKind(int id, int& kind);
+    bool ChannelExists(int chnum);
+    bool RepeaterExists(int id);
+    // Run markers are written in batches, each one store transaction opened
+    // and committed between two rows (no input is taken while it is open):
+    // one commit per posting would make the scan of a large ledger crawl.
+    void StampPosting(int txnid, int objid);
+    void StampLink(int cptyid, int potid, const QString& purchsale);
+    void FlushStamps();
+
+    TFCore& m_core;
+    HealthCheckView& m_view;
+    HchkMode m_mode = HchkMode::Check;
+    QDateTime m_stamp;
+    QString m_stampText; // m_stamp as stored in an Rprts column
+    bool m_abort = true;
+    bool m_running = false;
+    bool m_logFull = false;
+    int m_capacity = kDefaultLogCapacity;
+    int m_repairable = 0;
+    int m_manual = 0;
+    qint64 m_remaining = 0; // rows of the current scan still to come
+    qint64 m_countBefore = 0;
+    QStringList m_log;
+    QString m_backupFolder;
+    struct PendingStamp {
+        bool posting; // else a counterparty-category link
+        int a;
+        int b;
+        QString purchsale;
+    };
+    std::vector<PendingStamp> m_stamps;
+    TxnStats m_stats;
+};
+
+// One run on a view: HealthCheck(core, view).Run(mode).
+bool RunHealthCheck(TFCore& core, HealthCheckView& view, HchkMode mode);

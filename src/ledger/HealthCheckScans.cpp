@@ -1,0 +1,828 @@
+// The five scans of the health check, each one pass over its table in key
+// order, and the posting check of a transaction.
+//
+// Each walk fetches the row after the last key seen rather than holding one
+// cursor open: the window takes input between rows and repairs write to the
+// table being walked, and a keyed fetch sees neither as a disturbance.  Rows
+// are read straight from the tables, so that a damaged row (an empty type, a
+// null date) is a finding in the log rather than a message box.
+#include "ledger/HealthCheck.h"
+
+#include "base/Amount.h"
+#include "base/Dates.h"
+#include "base/Prompter.h"
+#include "data/Core.h"
+#include "data/Store.h"
+#include "data/Tables.h"
+#include "ledger/Closing.h"
+#include "ledger/Objects.h"
+#include "ledger/Repeaters.h"
+#include "ledger/Transactions.h"
+
+#include <limits>
+#include <map>
+
+namespace {
+
+QString N(qint64 v) {
+    return QString::number(v);
+}
+
+// An amount as the ledger shows it; totals that leave the Amount range are
+// shown the same way.
+QString Money(qint64 v) {
+    if (FitsAmount(v))
+        return FormatAmount(Amount(v));
+    const quint64 mag = v < 0 ? quint64(-(v + 1)) + 1 : quint64(v);
+    return (v < 0 ? QStringLiteral("-") : QString()) + FormatThousands(qint64(mag / 100)) + QStringLiteral(".") +
+           PadNumber(qint64(mag % 100), 2);
+}
+
+bool ValidTxnType(const QString& t) {
+    return t.size() == 1 && QStringLiteral("ACDGPRTXYZ").contains(t.at(0));
+}
+
+// Reads obj row id as stored (a group's BfdBal is its own, not the summed one
+// that ReadObj gives), so that writing it back changes only what was meant.
+bool ReadObjRaw(TFCore& core, int id, ObjRec& rec) {
+    InitObjRec(rec);
+    if (id < 1)
+        return false;
+    Query q(core.store(), QStringLiteral("SELECT * FROM obj WHERE Id = :id"));
+    q.bind("id", id);
+    if (!q.next())
+        return false;
+    ObjFromRow(q, rec);
+    q.reset();
+    return true;
+}
+
+bool WriteObjRow(TFCore& core, ObjRec& rec) {
+    StoreTransaction st(core.store());
+    return st.ok() && WriteObj(core, rec) && st.commit();
+}
+
+// The posting row as stored, without the messages that ReadPstg gives for a
+// damaged one.
+void PstgFromRow(const Query& q, PstgRec& p) {
+    InitPstgRec(p);
+    p.Txnid = q.integer("Txnid");
+    p.Objid = q.integer("Objid");
+    p.Contra = q.integer("Contra");
+    p.Amt = q.integer("Amt");
+    p.Recamt = q.integer("Recamt");
+    p.Pstgdate = DateStrToCal(q.text("Pstgdate"));
+    p.ReconCode = q.integer("ReconCode");
+    p.RngBal = q.integer("RngBal");
+    p.Rprts = q.dateTime("Rprts");
+    const QString type = q.text("Txntype");
+    p.Txntype = type.isEmpty() ? ' ' : type.at(0).toLatin1();
+    p.chnum = q.hasColumn("chnum") ? q.integer("chnum") : 0;
+}
+
+constexpr std::int64_t kBeforeAll = std::numeric_limits<std::int64_t>::min();
+
+} // namespace
+
+// ---- shared look-ups ---------------------------------------------------------
+
+bool HealthCheck::ObjectKind(int id, int& kind) {
+    kind = 0;
+    if (id < 1)
+        return false;
+    Query q(m_core.store(), QStringLiteral("SELECT Type FROM obj WHERE Id = :id"));
+    q.bind("id", id);
+    if (!q.next())
+        return false;
+    kind = q.integer("Type");
+    q.reset();
+    return true;
+}
+
+bool HealthCheck::ChannelExists(int chnum) {
+    Query q(m_core.store(), QStringLiteral("SELECT 1 FROM channel WHERE Chnum = :c"));
+    q.bind("c", chnum);
+    const bool found = q.next();
+    q.reset();
+    return found;
+}
+
+bool HealthCheck::RepeaterExists(int id) {
+    Query q(m_core.store(), QStringLiteral("SELECT 1 FROM rptr WHERE Id = :id"));
+    q.bind("id", id);
+    const bool found = q.next();
+    q.reset();
+    return found;
+}
+
+void HealthCheck::StampPosting(int txnid, int objid) {
+    m_stamps.push_back({true, txnid, objid, QString()});
+}
+
+void HealthCheck::StampLink(int cptyid, int potid, const QString& purchsale) {
+    m_stamps.push_back({false, cptyid, potid, purchsale});
+}
+
+void HealthCheck::FlushStamps() {
+    if (m_stamps.empty())
+        return;
+    StoreTransaction st(m_core.store());
+    if (st.ok()) {
+        for (const PendingStamp& s : m_stamps) {
+            if (s.posting) {
+                Query q(m_core.store(), QStringLiteral("UPDATE pstg SET Rprts = :ts WHERE Txnid = :t AND Objid = :o"));
+                q.bind("ts", m_stampText).bind("t", s.a).bind("o", s.b);
+                if (!q.exec())
+                    break;
+            } else {
+                Query q(m_core.store(), QStringLiteral("UPDATE cptypot SET Rprts = :ts WHERE Cptyid = :c AND "
+                                                       "Potid = :p AND Purchsale = :s"));
+                q.bind("ts", m_stampText).bind("c", s.a).bind("p", s.b).bind("s", s.purchsale);
+                if (!q.exec())
+                    break;
+            }
+        }
+        st.commit();
+    }
+    m_stamps.clear();
+}
+
+// ---- objects -------------------------------------------------------------------
+
+void HealthCheck::ScanObjects() {
+    const QString table = QStringLiteral("OBJ.DB");
+    const QString countSql = QStringLiteral("SELECT count(*) FROM obj");
+    StartScan(table, countSql);
+    qint64 external = 0, internal = 0;
+    std::int64_t key = kBeforeAll;
+    int lastId = 0;
+    for (;;) {
+        ObjRec o;
+        {
+            Query q(m_core.store(), QStringLiteral("SELECT * FROM obj WHERE Id > :k ORDER BY Id LIMIT 1"));
+            q.bind("k", key);
+            if (!q.next())
+                break;
+            ObjFromRow(q, o);
+            q.reset();
+        }
+        key = o.Id;
+        if (!NextRow())
+            return;
+        lastId = o.Id;
+        const QString label = QStringLiteral("Obj ") + N(o.Id) + QStringLiteral(" type ") + N(o.Type);
+        const bool leaf = IsLeafKind(o.Type);
+
+        if (!leaf && !IsGroupKind(o.Type))
+            ErrorManual(label + QStringLiteral(" invalid account type ") + N(o.Type));
+
+        if (o.Type == otExtAcc)
+            external += o.BfdBal;
+        else if (o.Type == otPot)
+            internal += o.BfdBal;
+
+        // Not an error: an object without a close date is open.
+        if (IsNullDate(o.CloseDate)) {
+            Info(label + QStringLiteral(" setting close date to 9999999 ..."));
+            o.CloseDate = IntToCal(kNotClosed);
+            WriteObjRow(m_core, o);
+        }
+
+        if (leaf && IsNullDate(o.LastPstgDate) && !IsNullDate(o.OpenDate)) {
+            ErrorRepairable(label + QStringLiteral(" lastpstgdate = 0"));
+            if (Repairing()) {
+                o.LastPstgDate = o.OpenDate;
+                WriteObjRow(m_core, o);
+            }
+        }
+
+        if ((o.Type == otExtAcc || o.Type == otPot) && o.Grpid > 0) {
+            ObjRec group;
+            ReadObjRaw(m_core, o.Grpid, group); // a missing group fails the kind test
+            const GroupFit fit = CheckGroupFit(group, o);
+            if (fit.code == 1 || fit.code == 2) {
+                ErrorRepairable(label + QStringLiteral(" : ") + fit.text);
+                if (Repairing()) {
+                    if (fit.code == 1)
+                        group.OpenDate = o.OpenDate;
+                    else
+                        group.CloseDate = o.CloseDate;
+                    WriteObjRow(m_core, group);
+                }
+            } else if (fit.code == 3) {
+                ErrorManual(label + fit.text);
+            }
+        }
+
+        if (o.Type == otExtAcc && o.AccWith > 0) {
+            ObjRec cpty;
+            if (ReadObjRaw(m_core, o.AccWith, cpty) && cpty.AccWith == 0) {
+                ErrorRepairable(label + QStringLiteral(" 1st/only ExtAcc for this Cpty not set"));
+                if (Repairing()) {
+                    cpty.AccWith = o.Id;
+                    WriteObjRow(m_core, cpty);
+                }
+            }
+        }
+
+        if (o.Name.trimmed().isEmpty())
+            ErrorManual(label + QStringLiteral(" account name is blank"));
+    }
+    if (external != internal)
+        ErrorManual(QStringLiteral("Internal/external B/fd bals mismatch by ") + Money(external - internal));
+    Log(QStringLiteral("Last record id ") + N(lastId));
+    Log(QStringLiteral("External accs b/fd ") + Money(external));
+    Log(QStringLiteral("Internal accs b/fd ") + Money(internal));
+    EndScan(table, countSql, 0);
+}
+
+// ---- transactions --------------------------------------------------------------
+
+std::vector<HealthCheck::Expected> HealthCheck::ExpectedPostings(char type, qint64 a, int a1, int a2, int a3, int a4,
+                                                                 int chnum, bool& known) {
+    known = true;
+    std::vector<Expected> e;
+    switch (type) {
+    case TxnType::Tfr:
+        if (a1 > 0) {
+            e.push_back({a1, -a, chnum, otExtAcc});
+            e.push_back({a2, a, 0, otExtAcc});
+        }
+        if (a3 >= 1) {
+            e.push_back({a3, -a, 0, otPot});
+            e.push_back({a4, a, 0, otPot});
+        }
+        break;
+    case TxnType::Diary:
+        e.push_back({0, 0, 0, -1});
+        break;
+    case TxnType::PotTfr:
+        e.push_back({a1, -a, 0, otPot});
+        e.push_back({a2, a, 0, otPot});
+        break;
+    case TxnType::CashPayt:
+    case TxnType::CredPurch:
+        e.push_back({a1, -a, chnum, otExtAcc});
+        e.push_back({a2, a, 0, otCpty});
+        e.push_back({a3, -a, 0, otPot});
+        e.push_back({a4, -a, 0, otCtgy});
+        break;
+    case TxnType::CashRcpt:
+    case TxnType::CredSale:
+        e.push_back({a1, a, chnum, otExtAcc});
+        e.push_back({a2, -a, 0, otCpty});
+        e.push_back({a3, a, 0, otPot});
+        e.push_back({a4, a, 0, otCtgy});
+        break;
+    case TxnType::CashTfr:
+        e.push_back({a1, -a, chnum, otExtAcc});
+        e.push_back({a2, a, 0, otExtAcc});
+        break;
+    case TxnType::ReconBal:
+        e.push_back({a1, 0, 0, -1});
+        break;
+    default:
+        known = false;
+        break;
+    }
+    return e;
+}
+
+bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancelled, int a1, int a2, int a3, int a4,
+                                   int chnum, bool& repost) {
+    bool known = false;
+    const std::vector<Expected> expected = ExpectedPostings(type, cancelled ? 0 : amt, a1, a2, a3, a4, chnum, known);
+    bool allGood = true;
+    for (const Expected& e : expected) {
+        const QString prefix =
+            QStringLiteral("Txn ") + N(txnId) + QStringLiteral(" / acc ") + N(e.objid) + QStringLiteral(" : ");
+        qint64 pAmt = 0;
+        int pChnum = 0;
+        {
+            Query q(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE Txnid = :t AND Objid = :o"));
+            q.bind("t", txnId).bind("o", e.objid);
+            if (!q.next()) {
+                ErrorRepairable(prefix + QStringLiteral("posting not found"));
+                allGood = false;
+                repost = true;
+                continue;
+            }
+            pAmt = q.int64("Amt");
+            pChnum = q.hasColumn("chnum") ? q.integer("chnum") : 0;
+            q.reset();
+        }
+        if (pAmt != e.amt) {
+            ErrorRepairable(prefix + QStringLiteral("posting amount error"));
+            allGood = false;
+            repost = true;
+            continue;
+        }
+        if (e.objid != 0) {
+            int kind = 0;
+            if (!ObjectKind(e.objid, kind)) {
+                ErrorManual(prefix + QStringLiteral("account not found"));
+                allGood = false;
+                continue;
+            }
+            if (e.kind >= 0 && kind != e.kind) {
+                ErrorManual(prefix + QStringLiteral("account wrong type") + N(kind) + QStringLiteral(" ") + N(e.kind));
+                allGood = false;
+                continue;
+            }
+        }
+        if (pChnum != e.chnum) {
+            ErrorRepairable(prefix + QStringLiteral("channel number (on pstg) ") + N(pChnum) +
+                            QStringLiteral(" shd be (from txn) ") + N(e.chnum));
+            allGood = false;
+            repost = true;
+            if (Repairing()) {
+                StoreTransaction st(m_core.store());
+                Query u(m_core.store(), QStringLiteral("UPDATE pstg SET chnum = :c WHERE Txnid = :t AND Objid = :o"));
+                u.bind("c", e.chnum).bind("t", txnId).bind("o", e.objid);
+                if (u.exec())
+                    st.commit();
+            }
+            continue;
+        }
+        StampPosting(txnId, e.objid);
+    }
+    return allGood && known;
+}
+
+bool HealthCheck::Repost(TxnRec& txn, bool deleteFirst) {
+    // Re-posting must not cost the user the reconciliation marks of the
+    // postings that stay.
+    std::map<int, int> recon;
+    {
+        Query q(m_core.store(), QStringLiteral("SELECT Objid, ReconCode FROM pstg WHERE Txnid = :t"));
+        q.bind("t", txn.Id);
+        while (q.next())
+            recon[q.integer("Objid")] = q.integer("ReconCode");
+    }
+    if (deleteFirst && !DeletePostings(m_core, txn, 'D'))
+        return false;
+    if (!MakePostings(m_core, txn))
+        return false;
+    bool known = false;
+    const std::vector<Expected> written =
+        ExpectedPostings(txn.Type, 0, txn.Accid1, txn.Accid2, txn.Accid3, txn.Accid4, 0, known);
+    for (const Expected& e : written) {
+        if (e.objid == 0 && txn.Type != TxnType::Diary)
+            continue;
+        const auto it = recon.find(e.objid);
+        Query u(m_core.store(), QStringLiteral("UPDATE pstg SET Rprts = :ts, ReconCode = :rc "
+                                               "WHERE Txnid = :t AND Objid = :o"));
+        u.bind("ts", m_stampText).bind("rc", it == recon.end() ? 0 : it->second).bind("t", txn.Id).bind("o", e.objid);
+        if (!u.exec())
+            return false;
+    }
+    return true;
+}
+
+void HealthCheck::ScanTransactions() {
+    const QString table = QStringLiteral("TXN.DB");
+    const QString countSql = QStringLiteral("SELECT count(*) FROM txn");
+    StartScan(table, countSql);
+    m_stats = TxnStats();
+    TxnStats& s = m_stats;
+    std::int64_t key = kBeforeAll;
+    int lastId = 0;
+    for (;;) {
+        TxnRec txn;
+        QString typeText;
+        {
+            Query q(m_core.store(), QStringLiteral("SELECT * FROM txn WHERE Id > :k ORDER BY Id LIMIT 1"));
+            q.bind("k", key);
+            if (!q.next())
+                break;
+            InitTxnRec(txn);
+            txn.Id = q.integer("Id");
+            typeText = q.text("Type");
+            if (ValidTxnType(typeText))
+                ReadTxnRow(m_core, q, txn);
+            q.reset();
+        }
+        key = txn.Id;
+        if (!NextRow(QStringLiteral("; Id = ") + N(txn.Id)))
+            break;
+        lastId = txn.Id;
+        const QString label = QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(txn.Id);
+
+        // 1: nothing else can be judged without a type.
+        if (!ValidTxnType(typeText)) {
+            ErrorManual(label + QStringLiteral(" invalid txn type"));
+            continue;
+        }
+        const char type = txn.Type;
+        bool rewrite = false, repost = false;
+
+        [&] {
+            // 2: an instance belongs to a repeater that exists.
+            if (txn.Instance > 0) {
+                if (txn.Masterid == 0) {
+                    Info(label + QStringLiteral(" instance with no master"));
+                } else if (!RepeaterExists(txn.Masterid)) {
+                    ErrorRepairable(label + QStringLiteral(" masterid not found ") + N(txn.Masterid));
+                    // Its repeater is gone: it stays as an ordinary transaction.
+                    rewrite = true;
+                    if (Repairing()) {
+                        txn.Masterid = 0;
+                        txn.Instance = 0;
+                        txn.Role = roleOrdinary;
+                    }
+                }
+            }
+            // 3-10: amounts and account roles by type (manual).
+            auto manual = [&](const char* text) { ErrorManual(label + QLatin1String(text)); };
+            if (type != TxnType::ReconBal && txn.Amt < 0)
+                return manual(" txn amt shd be >= 0");
+            if (txn.Accid1 < 0 || txn.Accid2 < 0 || txn.Accid3 < 0 || txn.Accid4 < 0)
+                return manual(" acc id < 0 ");
+            if (type != TxnType::Tfr && type != TxnType::Diary && txn.Accid1 == 0)
+                return manual(" invalid acc1 id");
+            if (type != TxnType::Tfr && type != TxnType::Diary && type != TxnType::ReconBal && txn.Accid2 == 0)
+                return manual(" acc2 id missing");
+            if (type == TxnType::ReconBal && txn.Accid2 != 0)
+                return manual(" acc2 id <> 0");
+            const bool payRcpt = type == TxnType::CashPayt || type == TxnType::CashRcpt || type == TxnType::CredPurch ||
+                                 type == TxnType::CredSale;
+            if (payRcpt && (txn.Accid3 == 0 || txn.Accid4 == 0))
+                return manual(" acc3/4 id missing");
+            if (type == TxnType::Tfr) {
+                if (txn.Accid1 == 0 && txn.Accid3 == 0)
+                    return manual(" acc3 id missing");
+                if (txn.Accid3 != 0 && txn.Accid4 == 0)
+                    return manual(" acc4 id missing");
+                if (txn.Accid3 == 0 && txn.Accid4 != 0)
+                    return manual(" acc4 id <> 0");
+            }
+            if ((type == TxnType::PotTfr || type == TxnType::CashTfr || type == TxnType::ReconBal) &&
+                (txn.Accid3 != 0 || txn.Accid4 != 0))
+                return manual(" acc3/4 id <> 0");
+
+            // 11: the channel exists.
+            if (txn.chnum != 0 && !ChannelExists(txn.chnum)) {
+                ErrorRepairable(label + QStringLiteral(" invalid channel number ") + N(txn.chnum));
+                rewrite = repost = true;
+                if (Repairing())
+                    txn.chnum = 0;
+                return;
+            }
+
+            // 12: the postings that the type and accounts give.
+            if (!CheckTxnPostings(txn.Id, type, txn.Amt, txn.Cancelled, txn.Accid1, txn.Accid2, txn.Accid3, txn.Accid4,
+                                  txn.chnum, repost))
+                return;
+
+            // 13: statistics.
+            if (!txn.Cancelled) {
+                switch (type) {
+                case TxnType::CashPayt:
+                case TxnType::CredPurch:
+                    ++s.payments;
+                    s.paymentsTotal += txn.Amt;
+                    break;
+                case TxnType::CashRcpt:
+                case TxnType::CredSale:
+                    ++s.receipts;
+                    s.receiptsTotal += txn.Amt;
+                    break;
+                case TxnType::CashTfr:
+                    ++s.extTransfers;
+                    s.extTransfersTotal += txn.Amt;
+                    break;
+                case TxnType::PotTfr:
+                    ++s.intTransfers;
+                    s.intTransfersTotal += txn.Amt;
+                    break;
+                case TxnType::Tfr:
+                    ++s.transfers;
+                    if (txn.Accid1 != 0)
+                        s.transfersExtTotal += txn.Amt;
+                    if (txn.Accid3 != 0)
+                        s.transfersIntTotal += txn.Amt;
+                    break;
+                case TxnType::Diary:
+                    ++s.diaryItems;
+                    break;
+                default:
+                    break;
+                }
+            }
+
+            // 14: payments and receipts keep their counterparty-category link.
+            if (payRcpt) {
+                const QString code = (type == TxnType::CashPayt || type == TxnType::CredPurch) ? QStringLiteral("P")
+                                                                                               : QStringLiteral("S");
+                bool exists = false;
+                QString rprts;
+                {
+                    Query q(m_core.store(), QStringLiteral("SELECT Rprts FROM cptypot WHERE Cptyid = :c AND "
+                                                           "Potid = :p AND Purchsale = :s"));
+                    q.bind("c", txn.Accid2).bind("p", txn.Accid4).bind("s", code);
+                    exists = q.next();
+                    if (exists)
+                        rprts = q.text("Rprts");
+                    q.reset();
+                }
+                if (exists) {
+                    if (rprts != m_stampText)
+                        StampLink(txn.Accid2, txn.Accid4, code);
+                } else {
+                    ErrorRepairable(QStringLiteral("Missing Cpty-Ctgy ") + N(txn.Accid2) + QStringLiteral("-") +
+                                    N(txn.Accid4) + QStringLiteral("-") + code);
+                    if (Repairing()) {
+                        StoreTransaction st(m_core.store());
+                        Query i(m_core.store(), QStringLiteral("INSERT INTO cptypot (Cptyid, Potid, Purchsale, "
+                                                               "Hidden, Rprts) VALUES (:c, :p, :s, 0, :ts)"));
+                        i.bind("c", txn.Accid2).bind("p", txn.Accid4).bind("s", code).bind("ts", m_stampText);
+                        if (i.exec())
+                            st.commit();
+                    }
+                }
+            }
+
+            // 15: an instance carries a date of its own.
+            if (txn.Masterid > 0 && IsNullDate(txn.ActualDate) && DateEqual(txn.Txndate, txn.Date2)) {
+                ErrorRepairable(label + QStringLiteral("Rptr instance with neither actual txn date nor pstg date"));
+                rewrite = true;
+                if (Repairing())
+                    txn.ActualDate = txn.Txndate;
+            }
+        }();
+
+        if (Repairing() && (rewrite || repost)) {
+            FlushStamps();
+            StoreTransaction st(m_core.store());
+            bool ok = st.ok();
+            if (ok && rewrite) {
+                InstanceRepairMode quietInstance;
+                ok = WriteTransaction(m_core, txn);
+            }
+            if (ok && repost)
+                ok = Repost(txn, true);
+            if (ok)
+                st.commit();
+        } else if (m_stamps.size() >= 512) {
+            FlushStamps();
+        }
+    }
+    FlushStamps();
+    if (m_abort)
+        return;
+    Log(QStringLiteral("Last record id ") + N(lastId));
+    Log(N(s.payments) + QStringLiteral(" Payment(s) ") + Money(s.paymentsTotal));
+    Log(N(s.receipts) + QStringLiteral(" Receipt(s) ") + Money(s.receiptsTotal));
+    Log(N(s.extTransfers) + QStringLiteral(" External transfer(s) ") + Money(s.extTransfersTotal));
+    Log(N(s.intTransfers) + QStringLiteral(" Internal transfer(s) ") + Money(s.intTransfersTotal));
+    Log(N(s.transfers) + QStringLiteral(" Transfer(s) - ext ") + Money(s.transfersExtTotal) +
+        QStringLiteral(" , int ") + Money(s.transfersIntTotal));
+    Log(N(s.diaryItems) + QStringLiteral(" Diary item(s)"));
+    EndScan(table, countSql, 0);
+}
+
+// ---- postings ------------------------------------------------------------------
+
+void HealthCheck::ScanPostings() {
+    const QString table = QStringLiteral("PSTG.DB");
+    const QString countSql = QStringLiteral("SELECT count(*) FROM pstg");
+    StartScan(table, countSql);
+    std::int64_t keyT = kBeforeAll, keyO = kBeforeAll;
+    int lastT = 0, lastO = 0;
+    DateInt earliest = 0, latest = 0;
+    int deleted = 0;
+    for (;;) {
+        PstgRec p;
+        QString typeText, rprts;
+        {
+            Query q(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE (Txnid, Objid) > (:t, :o) "
+                                                   "ORDER BY Txnid, Objid LIMIT 1"));
+            q.bind("t", keyT).bind("o", keyO);
+            if (!q.next())
+                break;
+            PstgFromRow(q, p);
+            typeText = q.text("Txntype");
+            rprts = q.text("Rprts");
+            q.reset();
+        }
+        keyT = p.Txnid;
+        keyO = p.Objid;
+        if (!NextRow())
+            return;
+        lastT = p.Txnid;
+        lastO = p.Objid;
+        if (typeText == QStringLiteral("A"))
+            continue;
+        const DateInt d = CalToInt(p.Pstgdate);
+        if (d != 0) {
+            if (earliest == 0 || d < earliest)
+                earliest = d;
+            if (d > latest)
+                latest = d;
+        }
+        const QString label = QStringLiteral("Posting ") + N(p.Txnid) + QStringLiteral(" / ") + N(p.Objid);
+
+        int kind = 0;
+        const bool objExists = ObjectKind(p.Objid, kind);
+        bool txnFound = false;
+        CalDate txndate, date2;
+        {
+            Query q(m_core.store(), QStringLiteral("SELECT Txndate, Date2 FROM txn WHERE Id = :id"));
+            q.bind("id", p.Txnid);
+            if (q.next()) {
+                txnFound = true;
+                txndate = DateStrToCal(q.text("Txndate"));
+                date2 = DateStrToCal(q.text("Date2"));
+                if (IsNullDate(date2))
+                    date2 = txndate; // an empty Date2 is the transaction date
+                q.reset();
+            }
+        }
+
+        bool remove = false;
+        if (typeText != QStringLiteral("D") && !objExists) {
+            ErrorRepairable(label + QStringLiteral("Object not found : ") + N(p.Objid));
+            remove = true;
+        } else if (!txnFound) {
+            ErrorRepairable(label + QStringLiteral(" no matching txn"));
+            remove = true;
+        } else if (typeText.size() != 1 || !IsPostingType(p.Txntype)) {
+            ErrorRepairable(label + QStringLiteral(" invalid txn type"));
+            remove = true;
+        } else if (rprts != m_stampText) {
+            ErrorManual(label + QStringLiteral(" posting missed from txn scan"));
+        } else if (objExists) {
+            if (kind == otPot && !DateEqual(p.Pstgdate, txndate)) {
+                ErrorRepairable(label + QStringLiteral(" posting date should match txn date for Intl accs"));
+                if (Repairing()) {
+                    p.Pstgdate = txndate;
+                    StoreTransaction st(m_core.store());
+                    if (WritePstg(m_core, p))
+                        st.commit();
+                }
+            } else if ((kind == otCtgy && !DateEqual(p.Pstgdate, txndate)) ||
+                       ((kind == otExtAcc || kind == otCpty) && !DateEqual(p.Pstgdate, date2))) {
+                const bool ctgy = kind == otCtgy;
+                ErrorRepairable(label + (ctgy ? QStringLiteral(" posting.date / txn.txndate mismatch")
+                                              : QStringLiteral(" posting.date / txn.pstgdate mismatch")));
+                TxnRec txn;
+                if (Repairing() && ReadTxn(m_core, p.Txnid, txn)) {
+                    // The transaction takes the posting's date; its other
+                    // postings of that date are written again with it, so
+                    // that they do not disagree in their turn.
+                    if (ctgy)
+                        txn.Txndate = p.Pstgdate;
+                    else
+                        txn.Date2 = p.Pstgdate;
+                    StoreTransaction st(m_core.store());
+                    bool ok = st.ok();
+                    if (ok) {
+                        InstanceRepairMode quietInstance;
+                        ok = WriteTransaction(m_core, txn);
+                    }
+                    if (ok && Repost(txn, false))
+                        st.commit();
+                }
+            }
+        }
+        if (remove && Repairing()) {
+            StoreTransaction st(m_core.store());
+            if (DeletePstg(m_core, p.Txnid, p.Objid) && st.commit())
+                ++deleted;
+        }
+    }
+    Log(QStringLiteral("Last record id ") + N(lastT) + QStringLiteral(" / ") + N(lastO));
+    Log(QStringLiteral("Earliest posting date ") + CalToDateStr(IntToCal(earliest)));
+    Log(QStringLiteral("Latest posting date ") + CalToDateStr(IntToCal(latest)));
+    const DateInt start = CalToInt(m_core.settings().DBStartDate);
+    Log(QStringLiteral("Database start date ") + CalToDateStr(IntToCal(start)));
+    if (start > earliest)
+        Log(QStringLiteral("Database start date later than earliest posting date"));
+    EndScan(table, countSql, deleted);
+}
+
+// ---- repeaters -----------------------------------------------------------------
+
+void HealthCheck::ScanRepeaters() {
+    const QString table = QStringLiteral("rptr.DB");
+    const QString countSql = QStringLiteral("SELECT count(*) FROM rptr");
+    StartScan(table, countSql);
+    std::int64_t key = kBeforeAll;
+    for (;;) {
+        int id = 0;
+        {
+            Query q(m_core.store(), QStringLiteral("SELECT Id FROM rptr WHERE Id > :k ORDER BY Id LIMIT 1"));
+            q.bind("k", key);
+            if (!q.next())
+                break;
+            id = q.integer("Id");
+            q.reset();
+        }
+        key = id;
+        if (!NextRow())
+            return;
+        RptrRec r;
+        if (!ReadRepeater(m_core, id, r))
+            continue;
+        const QString label = QStringLiteral("Repeater ") + N(id);
+        const QString master = QStringLiteral("Repeater master #") + N(id) + QStringLiteral(" - ");
+        int kind = 0;
+        auto missing = [&](int accid, const char* what) {
+            if (!ObjectKind(accid, kind))
+                ErrorManual(label + QLatin1String(what) + N(accid));
+        };
+        // A pot-only transfer has no external accounts.
+        if (!(r.Type == TxnType::Tfr && r.Accid3 != 0)) {
+            missing(r.Accid1, " accid1 not found ");
+            missing(r.Accid2, " accid2 not found ");
+        }
+        if (r.Type == TxnType::CashPayt || r.Type == TxnType::CashRcpt || r.Type == TxnType::CredPurch ||
+            r.Type == TxnType::CredSale) {
+            missing(r.Accid3, " accid3 not found ");
+            missing(r.Accid4, " accid4 not found ");
+        }
+
+        bool rewrite = false;
+        if (r.RptActive) {
+            int prev = 0;
+            bool first = true;
+            {
+                Query q(m_core.store(), SharedSql::InstancesOfMaster);
+                q.bind("masterid", id);
+                while (q.next()) {
+                    const int n = q.integer("Instance");
+                    if (!first && n == prev)
+                        ErrorManual(master + QStringLiteral("Duplicate instance ") + N(n));
+                    else if (!first && n > prev + 1)
+                        ErrorManual(master + QStringLiteral("Missing instance ") + N(prev + 1));
+                    prev = n;
+                    first = false;
+                }
+            }
+            if (prev != r.Gento) {
+                ErrorRepairable(master + QStringLiteral("Gento ") + N(r.Gento) + QStringLiteral(" should be ") +
+                                N(prev));
+                r.Gento = prev;
+                rewrite = true;
+            }
+        }
+        if (r.chnum != 0 && !ChannelExists(r.chnum)) {
+            ErrorRepairable(label + QStringLiteral(" invalid channel number ") + N(r.chnum));
+            r.chnum = 0;
+            rewrite = true;
+        }
+        if (!QStringLiteral("DMWY").contains(QLatin1Char(r.Freq)) || r.Freq == 0)
+            ErrorManual(label + QStringLiteral(" invalid frequency \"") + QLatin1Char(r.Freq) + QStringLiteral("\""));
+        if (rewrite && Repairing()) {
+            StoreTransaction st(m_core.store());
+            if (WriteRepeater(m_core, r))
+                st.commit();
+        }
+    }
+    EndScan(table, countSql, 0);
+}
+
+// ---- counterparty-category links -------------------------------------------------
+
+void HealthCheck::ScanCptyLinks() {
+    const QString table = QStringLiteral("cptypot.db");
+    const QString countSql = QStringLiteral("SELECT count(*) FROM cptypot");
+    StartScan(table, countSql);
+    std::int64_t keyC = kBeforeAll, keyP = kBeforeAll;
+    QString keyS;
+    int deleted = 0;
+    for (;;) {
+        int cpty = 0, pot = 0;
+        QString ps, rprts;
+        {
+            Query q(m_core.store(), QStringLiteral("SELECT * FROM cptypot WHERE (Cptyid, Potid, Purchsale) > "
+                                                   "(:c, :p, :s) ORDER BY Cptyid, Potid, Purchsale LIMIT 1"));
+            q.bind("c", keyC).bind("p", keyP).bind("s", keyS);
+            if (!q.next())
+                break;
+            cpty = q.integer("Cptyid");
+            pot = q.integer("Potid");
+            ps = q.text("Purchsale");
+            rprts = q.text("Rprts");
+            q.reset();
+        }
+        keyC = cpty;
+        keyP = pot;
+        keyS = ps;
+        if (!NextRow())
+            return;
+        // No payment or receipt of this run uses the link: it goes, in
+        // either mode, as the entry form would not have made it.
+        if (rprts != m_stampText) {
+            Log(QStringLiteral("Normal deletion of Cpty-Ctgy with no txns ") + N(cpty) + QStringLiteral("-") + N(pot) +
+                QStringLiteral("-") + ps);
+            StoreTransaction st(m_core.store());
+            Query d(m_core.store(),
+                    QStringLiteral("DELETE FROM cptypot WHERE Cptyid = :c AND Potid = :p AND Purchsale = :s"));
+            d.bind("c", cpty).bind("p", pot).bind("s", ps);
+            if (d.exec() && st.commit())
+                ++deleted;
+        }
+    }
+    EndScan(table, countSql, deleted);
+}

@@ -253,8 +253,19 @@ void NextWeek(CalDate& d) {
 }
 
 void PrevDays(CalDate& d, int n) {
-    for (int i = 0; i < n; ++i)
+    // The calendar turns round in 10000 years (9999 steps on to 0): 3,652,425
+    // days, a whole number of weeks, after which a valid date is itself again.
+    // So a count past one turn (a day count read from the settings file can be
+    // two thousand million) is stepped as its remainder once the date is valid.
+    constexpr int kCalendarTurn = 3652425;
+    for (; n > 0; --n) {
+        if (n >= kCalendarTurn && d.year <= 9999 && d.day >= 1 && d.day <= MonthLength(d.year, d.month)) {
+            n %= kCalendarTurn;
+            if (n == 0)
+                break;
+        }
         PrevDay(d);
+    }
 }
 
 void AddPeriods(CalDate& d, std::uint16_t count, QChar unit) {

@@ -65,10 +65,35 @@ bool Store::open(const QString& folder, const QString& mainFile,
         if (missing(file))
             return false;
 
+    // The nine files share one connection and SQLite's own message does not
+    // say which of them it could not read (a damaged main file even surfaces
+    // while the next file is attached), so each file's schema is read as soon
+    // as it is opened and a failure names the file.
+    auto fileError = [&](const QString& file, sqlite3_stmt* st) {
+        const QString path = folder + file;
+        m_lastError = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        sqlite3_finalize(st);
+        if (!m_lastError.contains(path))
+            m_lastError += QStringLiteral(": ") + path;
+        if (!m_quiet)
+            m_prompter.ShowMessage(m_lastError);
+    };
+    auto schemaRead = [&](const QString& schema, const QString& file) {
+        sqlite3_stmt* st = nullptr;
+        const QByteArray sql = QStringLiteral("SELECT count(*) FROM \"%1\".sqlite_schema").arg(schema).toUtf8();
+        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) != SQLITE_OK ||
+            sqlite3_step(st) != SQLITE_ROW) {
+            fileError(file, st);
+            return false;
+        }
+        sqlite3_finalize(st);
+        return true;
+    };
+
     const QByteArray path = (folder + mainFile).toUtf8();
     int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     if (sqlite3_open_v2(path.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
-        reportError();
+        fileError(mainFile, nullptr);
         sqlite3_close(m_db);
         m_db = nullptr;
         return false;
@@ -78,6 +103,10 @@ bool Store::open(const QString& folder, const QString& mainFile,
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_create_function_v2(m_db, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlLower, nullptr,
                                nullptr, nullptr);
+    if (!schemaRead(QStringLiteral("main"), mainFile)) {
+        close();
+        return false;
+    }
 
     for (const auto& [file, schema] : attachFiles) {
         sqlite3_stmt* st = nullptr;
@@ -86,9 +115,11 @@ bool Store::open(const QString& folder, const QString& mainFile,
         bool good = sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) == SQLITE_OK &&
                     sqlite3_bind_text(st, 1, fp.constData(), -1, SQLITE_TRANSIENT) == SQLITE_OK &&
                     sqlite3_step(st) == SQLITE_DONE;
-        sqlite3_finalize(st);
-        if (!good) {
-            reportError();
+        if (!good)
+            fileError(file, st);
+        else
+            sqlite3_finalize(st);
+        if (!good || !schemaRead(schema, file)) {
             close();
             return false;
         }

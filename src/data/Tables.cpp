@@ -7,9 +7,11 @@
 // see Store.h.
 #include "data/Tables.h"
 
+#include "base/Prompter.h"
 #include "data/Store.h"
 
 #include <QStringList>
+#include <cstdint>
 
 bool IsLeafKind(int kind) { return kind == otExtAcc || kind == otCtgy || kind == otCpty || kind == otPot; }
 
@@ -112,6 +114,33 @@ std::vector<std::pair<QString, QString>> attachList() {
     return out;
 }
 
+// Each file holds its own table.  An empty file is a valid database without
+// tables, and a bare table name could be found in another file, so a file that
+// lacks its table is reported by name rather than left to fail later.
+bool tablesInTheirFiles(Store& store, const QString& folder) {
+    const auto& files = LedgerTableFiles();
+    for (const TableFile& t : files) {
+        const QString name = QString::fromLatin1(t.name);
+        const QString schema = &t == &files.front() ? QStringLiteral("main") : name;
+        std::int64_t found = -1;
+        {
+            Query q(store, QStringLiteral("SELECT count(*) FROM \"%1\".sqlite_schema WHERE type = 'table' AND name = '%2'")
+                               .arg(schema, name));
+            if (q.next())
+                found = q.int64(0);
+            q.reset();
+        }
+        if (found > 0)
+            continue;
+        if (found == 0) // (a failed count was reported by the store)
+            store.prompter().ShowMessage(
+                QStringLiteral("no such table: %1 in %2").arg(name, folder + QString::fromLatin1(t.file)));
+        store.close();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool CreateLedgerTables(Store& store, int schemaVersion) {
@@ -129,7 +158,7 @@ bool OpenLedgerStore(Store& store, const QString& folder, bool create, int schem
     if (!store.open(folder, mainFile, attachList(), create))
         return false;
     if (!create)
-        return true;
+        return tablesInTheirFiles(store, folder);
     // A new folder: create whichever tables are not there yet.
     Query q(store, QStringLiteral("SELECT count(*) FROM main.sqlite_schema WHERE type = 'table' AND name = 'obj'"));
     if (q.next() && q.int64(0) > 0)

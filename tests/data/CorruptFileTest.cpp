@@ -1,0 +1,290 @@
+// Damaged table files: each of the nine files cut short, emptied, with a bit
+// flipped in its header or its first page, or replaced by a folder.  Opening
+// the folder, by the store (OpenLedgerStore) and by the program
+// (OpenDatabase), must fail with a message that names the damaged file, must
+// not crash, must leave nothing open, and must not write to the damaged file,
+// which stays byte for byte as it was (nor to the settings file).  The good
+// folder opens again once the file is restored.
+#include "data/Core.h"
+#include "data/SettingsFile.h"
+#include "data/Store.h"
+#include "data/Tables.h"
+#include "ledger/Database.h"
+#include "ledger/Objects.h"
+#include "ledger/Transactions.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// What a file or folder holds, for comparing before and after: the bytes of a
+// file, or "dir:" and the names and bytes of a folder's files.
+QByteArray snapshot(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QByteArrayLiteral("<missing>");
+    if (!info.isDir())
+        return readFile(path);
+    QByteArray out = QByteArrayLiteral("dir:");
+    const QDir dir(path);
+    for (const QString& name : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
+        out += name.toUtf8() + '=' + readFile(dir.filePath(name)) + ';';
+    return out;
+}
+
+enum class Damage { Empty, HalfCut, HeaderCut, MagicFlip, PageSizeFlip, SchemaPageFlip, Folder };
+
+const char* damageName(Damage d) {
+    switch (d) {
+    case Damage::Empty:
+        return "Empty";
+    case Damage::HalfCut:
+        return "HalfCut";
+    case Damage::HeaderCut:
+        return "HeaderCut";
+    case Damage::MagicFlip:
+        return "MagicFlip";
+    case Damage::PageSizeFlip:
+        return "PageSizeFlip";
+    case Damage::SchemaPageFlip:
+        return "SchemaPageFlip";
+    case Damage::Folder:
+        return "Folder";
+    }
+    return "?";
+}
+
+// The bytes of a good file after the damage (Folder is made separately).
+QByteArray damaged(const QByteArray& good, Damage d) {
+    QByteArray b = good;
+    switch (d) {
+    case Damage::Empty:
+        return {};
+    case Damage::HalfCut:
+        return b.left(b.size() / 2); // the header still counts every page
+    case Damage::HeaderCut:
+        return b.left(60); // inside the 100-byte file header
+    case Damage::MagicFlip:
+        b[0] = char(b[0] ^ 0x01);
+        break; // "SQLite format 3"
+    case Damage::PageSizeFlip:
+        b[16] = char(b[16] ^ 0x04);
+        break; // page size no power of two
+    case Damage::SchemaPageFlip:
+        b[100] = char(b[100] ^ 0x40);
+        break; // page type of the schema page
+    case Damage::Folder:
+        break;
+    }
+    return b;
+}
+
+struct Case {
+    int file; // index into LedgerTableFiles()
+    Damage damage;
+};
+
+std::string caseName(const ::testing::TestParamInfo<Case>& info) {
+    QString file = QString::fromLatin1(LedgerTableFiles()[size_t(info.param.file)].file);
+    file.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return (file + QLatin1Char('_') + QString::fromLatin1(damageName(info.param.damage))).toStdString();
+}
+
+// A good data folder, made once: the nine tables with a few rows and the
+// settings file.  Each test lays down a copy and damages one file of it.
+class CorruptFileTest : public ::testing::TestWithParam<Case> {
+protected:
+    static void SetUpTestSuite() {
+        s_good = new std::map<QString, QByteArray>;
+        TempFolder folder;
+        ScriptedPrompter p;
+        TFCore core(p);
+        core.settings().Today = MakeDate(2024, 6, 15);
+        SetDataFolder(core, folder.path());
+        ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
+        ObjRec bank;
+        InitObjRec(bank);
+        bank.Type = otExtAcc;
+        bank.Name = QStringLiteral("Bank");
+        ASSERT_TRUE(AddObj(core, bank) && EnsureAnchor(core, bank.Id));
+        ObjRec pot = bank;
+        pot.Id = 0;
+        pot.Type = otPot;
+        pot.Name = QStringLiteral("Pot");
+        ASSERT_TRUE(AddObj(core, pot) && EnsureAnchor(core, pot.Id));
+        TxnRec t;
+        InitTxnRec(t);
+        t.Type = TxnType::Tfr;
+        t.Amt = 1000;
+        t.Txndate = MakeDate(2024, 2, 1);
+        t.Accid1 = bank.Id;
+        t.Accid3 = pot.Id;
+        ASSERT_TRUE(AddTxn(core, t) && MakePostings(core, t));
+        ASSERT_TRUE(CloseDatabase(core));
+        for (const TableFile& f : LedgerTableFiles())
+            (*s_good)[QString::fromLatin1(f.file)] = readFile(folder.file(QString::fromLatin1(f.file)));
+        (*s_good)[SettingsFileName()] = readFile(SettingsPath(folder.path()));
+    }
+    static void TearDownTestSuite() {
+        delete s_good;
+        s_good = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.valid());
+        ASSERT_NE(s_good, nullptr);
+        for (const auto& [name, bytes] : *s_good)
+            ASSERT_TRUE(writeFile(dir.file(name), bytes));
+        fileName = QString::fromLatin1(LedgerTableFiles()[size_t(GetParam().file)].file);
+        path = dir.file(fileName);
+        if (GetParam().damage == Damage::Folder) {
+            ASSERT_TRUE(QFile::remove(path));
+            ASSERT_TRUE(QDir().mkdir(path));
+            ASSERT_TRUE(writeFile(path + QStringLiteral("/inside.txt"), "kept"));
+        } else {
+            ASSERT_TRUE(writeFile(path, damaged(s_good->at(fileName), GetParam().damage)));
+        }
+        before = snapshot(path);
+        iniBefore = snapshot(SettingsPath(dir.path()));
+    }
+
+    // The one message of a failed opening names the damaged file.
+    void expectReported(const ScriptedPrompter& p) {
+        ASSERT_FALSE(p.messages().isEmpty());
+        EXPECT_TRUE(p.messages().front().contains(path)) << p.messages().join(QLatin1Char('|')).toStdString();
+    }
+
+    void expectUntouched() {
+        EXPECT_EQ(snapshot(path), before) << "the damaged file was written";
+        EXPECT_EQ(snapshot(SettingsPath(dir.path())), iniBefore) << "the settings were written";
+    }
+
+    static std::map<QString, QByteArray>* s_good;
+    TempFolder dir;
+    QString fileName;
+    QString path;
+    QByteArray before;
+    QByteArray iniBefore;
+};
+
+std::map<QString, QByteArray>* CorruptFileTest::s_good = nullptr;
+
+TEST_P(CorruptFileTest, StoreOpeningFailsAndNamesTheFile) {
+    ScriptedPrompter p;
+    Store store(p);
+    EXPECT_FALSE(OpenLedgerStore(store, dir.path(), false));
+    EXPECT_FALSE(store.isOpen());
+    expectReported(p);
+    expectUntouched();
+}
+
+TEST_P(CorruptFileTest, DatabaseOpeningFailsAndWritesNothing) {
+    ScriptedPrompter p;
+    {
+        TFCore core(p);
+        core.settings().Today = MakeDate(2024, 6, 15);
+        SetDataFolder(core, dir.path());
+        EXPECT_EQ(OpenDatabase(core), OpenResult::Failed);
+        EXPECT_FALSE(core.databaseDetails.open);
+        EXPECT_FALSE(core.store().isOpen());
+        EXPECT_FALSE(core.folderLock) << "a failed opening keeps no lock";
+        EXPECT_TRUE(p.lastStatus().isEmpty());
+        // Closing after the failure writes nothing either.
+        EXPECT_TRUE(CloseDatabase(core));
+    }
+    expectReported(p);
+    expectUntouched();
+
+    // Restored, the folder opens again: the failure left nothing behind.
+    ASSERT_TRUE(QDir(path).removeRecursively() || QFile::remove(path));
+    ASSERT_TRUE(writeFile(path, s_good->at(fileName)));
+    ScriptedPrompter again;
+    TFCore core(again);
+    core.settings().Today = MakeDate(2024, 6, 15);
+    SetDataFolder(core, dir.path());
+    EXPECT_EQ(OpenDatabase(core), OpenResult::Opened);
+    EXPECT_TRUE(again.messages().isEmpty()) << again.messages().join(QLatin1Char('|')).toStdString();
+    ObjRec bank;
+    EXPECT_TRUE(ReadObj(core, 1, bank));
+    EXPECT_EQ(bank.Name, QStringLiteral("Bank"));
+    CloseDatabase(core);
+}
+
+std::vector<Case> allCases() {
+    std::vector<Case> out;
+    for (int f = 0; f < int(LedgerTableFiles().size()); ++f)
+        for (Damage d : {Damage::Empty, Damage::HalfCut, Damage::HeaderCut, Damage::MagicFlip, Damage::PageSizeFlip,
+                         Damage::SchemaPageFlip, Damage::Folder})
+            out.push_back({f, d});
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFile, CorruptFileTest, ::testing::ValuesIn(allCases()), caseName);
+
+// A flip inside a table's own pages cannot be seen when the folder opens (the
+// schema is whole); reading the table then fails with the store's message,
+// without a crash and without writing to the file.
+TEST(CorruptTablePageTest, ReadingADamagedTableIsReported) {
+    TempFolder dir;
+    ASSERT_TRUE(dir.valid());
+    {
+        ScriptedPrompter p;
+        Store s(p);
+        ASSERT_TRUE(OpenLedgerStore(s, dir.path(), true));
+        ASSERT_TRUE(s.exec(QStringLiteral("INSERT INTO remdr (Id, Text) VALUES (1, 'one'), (2, 'two')")));
+    }
+    // remdr's root page is page 2 of REMDR.DB (page 1 is the schema).
+    const QString path = dir.file(QStringLiteral("REMDR.DB"));
+    QByteArray bytes = readFile(path);
+    ASSERT_GT(bytes.size(), 4096 + 8);
+    bytes[4096] = char(0x42); // no b-tree page type
+    ASSERT_TRUE(writeFile(path, bytes));
+
+    ScriptedPrompter p;
+    Store s(p);
+    ASSERT_TRUE(OpenLedgerStore(s, dir.path(), false));
+    Query q(s, QStringLiteral("SELECT * FROM remdr ORDER BY Id"));
+    EXPECT_FALSE(q.next());
+    EXPECT_FALSE(q.ok());
+    ASSERT_EQ(p.messages().size(), 1);
+    EXPECT_TRUE(p.messages().front().contains(QStringLiteral("malformed"))) << p.messages().front().toStdString();
+    s.close();
+    EXPECT_EQ(readFile(path), bytes);
+}
+
+} // namespace
+
+// A settings file with the largest day count as DormantAfter: the derived
+// dates are computed at once (they used to take minutes, a day at a time).
+TEST(HostileSettingsFileTest, HugeDayCountsDoNotHoldTheOpening) {
+    TempFolder dir;
+    ASSERT_TRUE(dir.valid());
+    ASSERT_TRUE(writeFile(SettingsPath(dir.path()), "[main]\nDormantAfter=2147483647\nBalAt=99999999\nDBvn=0x12\n"));
+    Settings s;
+    s.Today = MakeDate(2024, 6, 15);
+    ReadSettings(SettingsPath(dir.path()), s);
+    EXPECT_EQ(s.DormantAfter, 2147483647);
+    EXPECT_EQ(s.DBvn, 18);
+    s.RecomputeDerived();
+    const CalDate cut = IntToCal(s.DormantCutoff);
+    EXPECT_GE(cut.month, 1);
+    EXPECT_LE(cut.month, 12);
+    EXPECT_EQ(s.BalAtInt, 99999999);
+}

@@ -7,6 +7,7 @@
 #include "forms/TFAbout1.h"
 #include "forms/TFCal.h"
 #include "forms/TFRebal.h"
+#include "forms/TFRpr.h"
 #include "forms/TFnotepad.h"
 #include "forms/Tfselfolder.h"
 #include "forms/WidgetPrompter.h"
@@ -136,13 +137,17 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
 
     // Screens that are not built yet stay in the menu, disabled.
     for (QAction* a : {ExternalItem, InternalItem, CptysItem, CtgysItem, NewTxnItem, SearchItem, JournalItem,
-                       RepeatersItem, RemindersItem, DiaryItem, AnalysisItem, HealthcheckItem})
+                       RepeatersItem, RemindersItem, DiaryItem, AnalysisItem})
         a->setEnabled(false);
 
     connect(ExitItem, &QAction::triggered, this, &QWidget::close);
     connect(SeekItem, &QAction::triggered, this, &TFCtrl::SeekAccountClick);
     connect(RebalanceItem, &QAction::triggered, this, &TFCtrl::RebalanceClick);
     connect(SelectItem, &QAction::triggered, this, &TFCtrl::SelectDatabaseClick);
+    connect(HealthcheckItem, &QAction::triggered, this, [this] {
+        if (m_core.databaseDetails.open)
+            ShowHealthCheck(m_core);
+    });
     connect(ArchiveItem, &QAction::triggered, this, [this] {
         if (m_core.databaseDetails.open)
             ArchiveTransactions(m_core);

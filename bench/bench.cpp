@@ -1,0 +1,281 @@
+// kovral-bench: speed figures of the ledger core on a data folder.
+//
+//   kovral-bench FOLDER [--runs N] [--only NAME[,NAME...]] [--in-place] [--keep]
+//
+// Prints one line per figure, "name value unit", each the median of several
+// runs, preceded by "#" lines describing the ledger.  The figures:
+//   folder_size        the data folder on disk
+//   open_database      OpenDatabase of the folder (settings, tables, checks)
+//   rebalance          Rebalance over the balance period, commit included
+//   setrngbal_first    SetRngBal of the account with the most postings when
+//                      its running balances were never computed (one run)
+//   setrngbal          the same when they are up to date (the usual case)
+//   payment            one payment (WriteTransaction, its four postings) and
+//                      its durable commit, synchronous FULL
+//   repeaters_year     GenerateAllRepeaters with BalAt one year further on
+//   hchk_check         the health check in check mode, backup copy included
+//   hchk_backup_copy   the backup copy alone (copying the data folder)
+// The folder itself is never changed: the runs work on a copy in a temporary
+// folder (made fresh for the runs that add data), unless --in-place is given.
+#include "base/Dates.h"
+#include "base/Files.h"
+#include "data/Core.h"
+#include "data/Settings.h"
+#include "data/Store.h"
+#include "ledger/Balances.h"
+#include "ledger/Database.h"
+#include "ledger/Generator.h"
+#include "ledger/HealthCheck.h"
+#include "ledger/Objects.h"
+#include "ledger/Repeaters.h"
+#include "ledger/Transactions.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+HeadlessPrompter prompter;
+
+double medianOf(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+void figure(const char* name, double value, const char* unit) {
+    std::printf("%s %.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+// Milliseconds taken by f.
+double timed(const std::function<void()>& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1.0e6;
+}
+
+qint64 folderBytes(const QString& folder) {
+    qint64 total = 0;
+    QDirIterator it(folder, QDir::Files);
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
+    return total;
+}
+
+bool copyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    return CopyFolderFiles(prompter, from, to);
+}
+
+std::int64_t scalar(TFCore& core, const QString& sql) {
+    Query q(core.store(), sql);
+    if (!q.next())
+        return 0;
+    const std::int64_t v = q.int64(0);
+    q.reset();
+    return v;
+}
+
+bool openAt(TFCore& core, const QString& folder) {
+    SetDataFolder(core, folder);
+    if (OpenDatabase(core) != OpenResult::Opened) {
+        std::fprintf(stderr, "kovral-bench: cannot open %s\n", qPrintable(folder));
+        return false;
+    }
+    return true;
+}
+
+class SilentView : public HealthCheckView {
+public:
+    QString last;
+    void RunStarted(HchkMode) override {}
+    void AddLogLine(const QString& line) override { last = line; }
+    void SetProgress(const QString&) override {}
+    void ProcessInput() override {}
+    void RunFinished() override {}
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    int runs = 5;
+    bool inPlace = false;
+    QStringList only;
+    QString source;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--only") && i + 1 < args.size())
+            only = args[++i].split(QLatin1Char(','));
+        else if (args[i] == QLatin1String("--in-place"))
+            inPlace = true;
+        else if (source.isEmpty() && !args[i].startsWith(QLatin1String("--")))
+            source = args[i];
+        else {
+            std::fprintf(stderr, "usage: kovral-bench FOLDER [--runs N] [--only NAME,...] [--in-place]\n");
+            return 2;
+        }
+    }
+    if (source.isEmpty() || !QFileInfo(source).isDir()) {
+        std::fprintf(stderr, "usage: kovral-bench FOLDER [--runs N] [--only NAME,...] [--in-place]\n");
+        return 2;
+    }
+    if (!source.endsWith(QLatin1Char('/')))
+        source += QLatin1Char('/');
+    auto wanted = [&only](const char* name) { return only.isEmpty() || only.contains(QLatin1String(name)); };
+
+    // The program folder of the runs: the working copy is its DATA/, the
+    // health check's backups go beside it.
+    QTemporaryDir tmp(QDir::tempPath() + QStringLiteral("/kovral-bench-XXXXXX"));
+    const QString program = tmp.path() + QLatin1Char('/');
+    const QString work = inPlace ? source : program + QStringLiteral("DATA/");
+    if (!inPlace && !copyFolder(source, work))
+        return 1;
+
+    if (wanted("folder_size"))
+        figure("folder_size", double(folderBytes(source)) / (1024.0 * 1024.0), "MiB");
+
+    TFCore core(prompter);
+    core.setProgramFolder(program);
+    if (!openAt(core, work))
+        return 1;
+    const bool all = only.isEmpty();
+    const int busiest = !all && !wanted("setrngbal")
+                            ? 0
+                            : int(scalar(core, QStringLiteral("SELECT Objid FROM pstg WHERE Txntype NOT IN ('A', 'D')"
+                                                              " GROUP BY Objid ORDER BY count(*) DESC LIMIT 1")));
+    const std::int64_t busiestCount = scalar(
+        core, QStringLiteral("SELECT count(*) FROM pstg WHERE Objid = %1 AND Txntype NOT IN ('A', 'D')").arg(busiest));
+    if (all) {
+        std::printf("# %s: %lld transactions, %lld postings, %lld objects, %lld repeaters; period %s to %s\n",
+                    qPrintable(source),
+                    static_cast<long long>(scalar(core, QStringLiteral("SELECT count(*) FROM txn"))),
+                    static_cast<long long>(scalar(core, QStringLiteral("SELECT count(*) FROM pstg"))),
+                    static_cast<long long>(scalar(core, QStringLiteral("SELECT count(*) FROM obj"))),
+                    static_cast<long long>(scalar(core, QStringLiteral("SELECT count(*) FROM rptr"))),
+                    qPrintable(CalToDateStr(core.settings().BalFrom)), qPrintable(CalToDateStr(core.settings().BalAt)));
+        std::printf("# busiest account %d with %lld postings; %d runs each\n", busiest,
+                    static_cast<long long>(busiestCount), runs);
+    }
+
+    if (wanted("open_database")) {
+        std::vector<double> ms;
+        for (int i = 0; i < runs; ++i) {
+            CloseDatabase(core);
+            SetDataFolder(core, work);
+            ms.push_back(timed([&] { OpenDatabase(core); }));
+        }
+        figure("open_database", medianOf(ms), "ms");
+    }
+
+    if (wanted("rebalance")) {
+        std::vector<double> ms;
+        for (int i = 0; i < runs; ++i)
+            ms.push_back(timed([&] { Rebalance(core); }));
+        figure("rebalance", medianOf(ms), "ms");
+    }
+
+    if (wanted("setrngbal")) {
+        const CalDate from = core.settings().BalFrom;
+        figure("setrngbal_first", timed([&] { SetRngBal(core, busiest, from); }), "ms");
+        std::vector<double> ms;
+        for (int i = 0; i < runs; ++i)
+            ms.push_back(timed([&] { SetRngBal(core, busiest, from); }));
+        figure("setrngbal", medianOf(ms), "ms");
+        figure("setrngbal_postings", double(busiestCount), "postings");
+    }
+
+    if (wanted("payment")) {
+        // A payment as the entry form stores it: current account, a shop,
+        // a pot and a category, dated on the balance date.
+        const int acc = int(scalar(core, QStringLiteral("SELECT Id FROM obj WHERE Type = 1 ORDER BY Id LIMIT 1")));
+        const int cpty = int(scalar(core, QStringLiteral("SELECT Accid2 FROM txn WHERE Type = 'P' ORDER BY Id DESC"
+                                                         " LIMIT 1")));
+        const int pot = int(scalar(core, QStringLiteral("SELECT Id FROM obj WHERE Type = 6 ORDER BY Id LIMIT 1")));
+        const int ctgy = int(scalar(core, QStringLiteral("SELECT Id FROM obj WHERE Type = 3 ORDER BY Id LIMIT 1")));
+        core.store().setSynchronous(2);
+        std::vector<double> ms;
+        for (int i = 0; i < std::max(runs, 15); ++i) {
+            TxnRec t;
+            InitTxnRec(t);
+            t.Type = 'P';
+            t.Amt = 1234 + i;
+            t.Txndate = t.Date2 = core.settings().BalAt;
+            t.Accid1 = acc, t.Accid2 = cpty, t.Accid3 = pot, t.Accid4 = ctgy;
+            t.Narrative = QStringLiteral("Benchmark payment");
+            ms.push_back(timed([&] {
+                StoreTransaction st(core.store());
+                if (!WriteTransaction(core, t) || !MakePostings(core, t) || !st.commit())
+                    std::fprintf(stderr, "kovral-bench: payment failed\n");
+            }));
+        }
+        figure("payment", medianOf(ms), "ms");
+    }
+    CloseDatabase(core);
+
+    if (wanted("repeaters_year")) {
+        std::vector<double> ms;
+        std::int64_t made = 0;
+        for (int i = 0; i < std::min(runs, 3); ++i) {
+            const QString fresh = program + QStringLiteral("RPTR%1/").arg(i);
+            if (!copyFolder(source, fresh) || !openAt(core, fresh))
+                return 1;
+            Settings& s = core.settings();
+            s.Today = s.BalAt; // the balance date a year ahead of "today": no question
+            NextYear(s.BalAt);
+            NormaliseDay(s.BalAt);
+            s.RecomputeDerived();
+            const std::int64_t before = scalar(core, QStringLiteral("SELECT count(*) FROM txn"));
+            ms.push_back(timed([&] { GenerateAllRepeaters(core); }));
+            made = scalar(core, QStringLiteral("SELECT count(*) FROM txn")) - before;
+            CloseDatabase(core);
+            QDir(fresh).removeRecursively();
+        }
+        figure("repeaters_year", medianOf(ms), "ms");
+        figure("repeaters_year_instances", double(made), "instances");
+    }
+
+    if (wanted("hchk")) {
+        if (!openAt(core, work))
+            return 1;
+        std::vector<double> ms, copy;
+        QString last;
+        for (int i = 0; i < std::min(runs, 3); ++i) {
+            SilentView view;
+            QDir().mkpath(program + QStringLiteral("Pre-healthcheck backups"));
+            ms.push_back(timed([&] { RunHealthCheck(core, view, HchkMode::Check); }));
+            last = view.last;
+            QDir(program + QStringLiteral("Pre-healthcheck backups")).removeRecursively();
+            const QString to = program + QStringLiteral("COPY/");
+            copy.push_back(timed([&] { copyFolder(work, to); }));
+            QDir(to).removeRecursively();
+        }
+        figure("hchk_check", medianOf(ms), "ms");
+        figure("hchk_backup_copy", medianOf(copy), "ms");
+        std::printf("# health check ended: %s\n", qPrintable(last));
+        CloseDatabase(core);
+    }
+
+    if (!prompter.messages().isEmpty()) {
+        std::fprintf(stderr, "kovral-bench: %lld messages from the core\n",
+                     static_cast<long long>(prompter.messages().size()));
+        return 1;
+    }
+    return 0;
+}

@@ -91,7 +91,8 @@ bool Store::open(const QString& folder, const QString& mainFile,
     };
 
     const QByteArray path = (folder + mainFile).toUtf8();
-    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // One thread uses the connection: no per-call mutex.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     if (sqlite3_open_v2(path.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
         fileError(mainFile, nullptr);
         sqlite3_close(m_db);

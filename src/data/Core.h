@@ -23,6 +23,7 @@ class Prompter;
 // OpenDatabase, cleared by CloseDatabase).
 struct DatabaseDetails {
     bool open = false;      // the tables are open on the data folder
+    bool readOnly = false;  // the folder's files could be opened for reading only: nothing is saved
     int version = 0;        // DBvn as it stood when opening ended (Version label)
     QString startDateValue; // "000-00-00" or DBStartDate as yyyy-mm-dd
     QString startDateText;  // "No previous archives" or "Previous records to ... have been archived"

@@ -163,8 +163,13 @@ bool Profile::writeSection(const QString& section, const KeyValues& values) {
     for (const QString& line : std::as_const(t.lines))
         out += (line + eol).toUtf8();
 
+    // Unbuffered: a buffered QSaveFile meets a failed write (a full disk) only
+    // in its final flush, which commit() does not heed, and then renames an
+    // empty or cut file over the old one.  Written through at once, the
+    // failure shows in write() and the old file stays.
     QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit()) {
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || f.write(out) != out.size() ||
+        f.error() != QFileDevice::NoError || !f.commit()) {
         f.cancelWriting();
         if (m_prompter)
             m_prompter->ShowMessage(QStringLiteral("Unable to write to %1").arg(m_path));

@@ -6,6 +6,11 @@
 #include "data/Core.h"
 #include "data/Profile.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
 namespace {
 
 const QString kMain = QStringLiteral("main");
@@ -92,7 +97,37 @@ bool WriteSettings(Prompter& prompter, const QString& path, const Settings& s) {
     return ok;
 }
 
+bool SetAsideUnreadableSettings(Prompter& prompter, const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return false;
+    bool readable = false;
+    if (info.isFile()) {
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly)) {
+            const QByteArray raw = f.readAll();
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString text = utf8(raw);
+            readable = f.error() == QFileDevice::NoError && !utf8.hasError() && !raw.contains('\0');
+        }
+    }
+    if (readable)
+        return false;
+    const QString aside =
+        path + QStringLiteral(".bad-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss"));
+    if (QFile::rename(path, aside))
+        prompter.ShowMessage(QStringLiteral("The settings file %1 could not be read: it has been kept as %2 and the "
+                                            "settings start from their defaults")
+                                 .arg(path, aside));
+    else
+        prompter.ShowMessage(QStringLiteral("The settings file %1 could not be read, nor be kept aside: the settings "
+                                            "start from their defaults")
+                                 .arg(path));
+    return true;
+}
+
 void ReadSettings(TFCore& core) {
+    SetAsideUnreadableSettings(core.prompter(), SettingsPath(core.dataFolder()));
     ReadSettings(SettingsPath(core.dataFolder()), core.settings());
     core.refreshControl();
 }

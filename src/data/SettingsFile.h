@@ -37,8 +37,16 @@ void ReadSettings(const QString& path, Settings& settings);
 // reported ("Unable to write to " + path) and gives false.
 bool WriteSettings(Prompter& prompter, const QString& path, const Settings& settings);
 
+// A settings file that cannot be read as text (a folder in its place, a file
+// that cannot be opened, bytes that are not UTF-8 text) would be replaced by
+// the defaults at the next write.  It is renamed to path + ".bad-" +
+// yyyyMMddhhmmss instead, kept for the user, and the user is told.  True when
+// the file was unreadable (whether or not the rename worked).
+bool SetAsideUnreadableSettings(Prompter& prompter, const QString& path);
+
 // The same on the core's data folder: reading ends by refreshing the control
-// window (period line, rebalance status, database name).
+// window (period line, rebalance status, database name).  An unreadable file
+// is first set aside (SetAsideUnreadableSettings).
 void ReadSettings(TFCore& core);
 bool WriteSettings(TFCore& core);
 

@@ -1,13 +1,14 @@
 // The archive of old transactions: the copy, its check, and the removal.
 //
-// The order matters for safety.  The database is closed (its settings
-// marking the copy as an archive) before its files are copied, so the copy is
-// a consistent snapshot; every copy is compared with its original before the
-// database is reopened; and the removal of the archived transactions is one
-// store transaction, so a failure or a crash leaves the current database
-// either untouched or fully archived.  The current settings are rewritten as
-// soon as the database is open again, so that a crash never leaves the
-// current database marked as an archive.
+// The order matters for safety.  The database is closed before its files
+// are copied, so the copy is a consistent snapshot; every copy is compared
+// with its original, and only then is the copy's own settings file marked as
+// an archive (the current folder's settings are never marked, so a crash
+// during the copy cannot leave the current database looking like an archive);
+// and the removal of the archived transactions is one store transaction, so a
+// failure or a crash leaves the current database either untouched or fully
+// archived.  The current settings are rewritten as soon as the database is
+// open again (the archive start date).
 #include "ledger/Archive.h"
 
 #include "base/Files.h"
@@ -160,16 +161,22 @@ Outcome copyAndRemove(TFCore& core, const CalDate& archDate, const QString& fold
         return Outcome::Abandoned;
     }
 
-    // Closing writes the settings, so the copy of KOVRALDB.INI says where the
-    // archive ends.
+    // Closing writes the settings as they stand: the current folder's file
+    // never says "archive", even if the program dies during the copy.  The
+    // copy is marked as an archive ending the day before the archive date in
+    // its own KOVRALDB.INI, once every copy has been checked.
     const CalDate endBefore = st.DBEndDate;
     CalDate lastArchived = archDate;
     PrevDay(lastArchived);
-    st.DBEndDate = lastArchived;
     copied = CloseDatabase(core);
     if (copied) {
         ShowStatus(core, QStringLiteral("Archiving data ") + dataFolder);
         copied = copyDataFiles(core, dataFolder, folder + QStringLiteral("DATA/"), copies) && copiesMatch(p, copies);
+    }
+    if (copied) {
+        Settings marked = st;
+        marked.DBEndDate = lastArchived;
+        copied = WriteSettings(p, SettingsPath(folder + QStringLiteral("DATA/")), marked);
     }
 
     const bool reopened = OpenDatabase(core) == OpenResult::Opened;

@@ -33,11 +33,12 @@ class TFCore;
 //   - asks "OK to archive txns older than <date> (last chance)?";
 //   - with the busy cursor: copies "kovral" and "npad.txt" from the program
 //     folder when present (status "Archiving kovral.exe"), keeping their
-//     dates; sets DBEndDate to the day before the archive date and closes the
-//     database, so that the copied settings mark the copy as an archive;
-//     copies every file of the data folder but its lock into the archive
-//     folder's "DATA/" (status "Archiving data <data folder>") and checks the
-//     copies against the originals; reopens the database;
+//     dates; closes the database; copies every file of the data folder but
+//     its lock into the archive folder's "DATA/" (status "Archiving data
+//     <data folder>") and checks the copies against the originals; then
+//     marks the copy as an archive (DBEndDate, the day before the archive
+//     date, in the copy's KOVRALDB.INI only: a crash during the copy never
+//     leaves the current database marked); reopens the database;
 //   - stores DBEndDate empty and DBStartDate the archive date (never moved
 //     back) in the settings file at once;
 //   - removes, in one store transaction, every transaction whose

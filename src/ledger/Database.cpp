@@ -17,7 +17,10 @@
 // 15 -> 16 and 16, whose version is recorded when the database closes).  The
 // layout steps check for their column first, so a step whose commit reached
 // the disk but whose settings write did not is finished, not failed, when it
-// runs again.
+// runs again.  Every step also records its new version in the tables
+// themselves (OBJ.DB's user_version) inside its own transaction; opening takes
+// the higher of that and DBvn, so a row step (14, 16) whose commit landed
+// before a crash is never run a second time.
 #include "ledger/Database.h"
 
 #include "base/Amount.h"
@@ -34,6 +37,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
+#include <sqlite3.h>
 
 namespace {
 
@@ -60,8 +65,13 @@ Step convert(TFCore& core, int toVersion, bool writeSettings, const std::functio
     if (!core.prompter().AskYesNo(kConvertQuestion))
         return Step::Declined;
     {
+        // The tables record the version they reach in the step's own
+        // transaction (OBJ.DB's user_version), so a step whose commit reached
+        // the disk is known to be done even when the program died before the
+        // settings file said so; a row step must not run twice.
         StoreTransaction t(core.store());
-        if (!t.ok() || !work() || !t.commit())
+        if (!t.ok() || !work() || !core.store().exec(QStringLiteral("PRAGMA main.user_version = %1").arg(toVersion)) ||
+            !t.commit())
             return Step::Failed;
     }
     core.settings().DBvn = toVersion;
@@ -171,6 +181,15 @@ Step step17(TFCore& core) {
     });
 }
 
+// The schema version recorded in the tables by the last upgrade step that
+// committed (0 when none has run on this folder).
+int tablesVersion(Store& s) {
+    Query q(s, QStringLiteral("PRAGMA main.user_version"));
+    const int v = q.next() ? int(q.int64(0)) : 0;
+    q.reset();
+    return v;
+}
+
 // A folder on which the program starts for the first time: neither the
 // settings file nor any table file.
 bool isNewFolder(const QString& folder) {
@@ -182,8 +201,39 @@ bool isNewFolder(const QString& folder) {
     return true;
 }
 
+// A new folder whose making was cut short: no settings file yet, and every
+// table file there is either still empty or has the journal of the creating
+// transaction beside it (which rolls it back to empty).  It is made again.
+bool unfinishedNewFolder(const QString& folder) {
+    if (QFileInfo::exists(SettingsPath(folder)))
+        return false;
+    for (const TableFile& t : LedgerTableFiles()) {
+        const QFileInfo f(folder + QString::fromLatin1(t.file));
+        if (f.exists() && f.size() > 0 && !QFileInfo::exists(f.filePath() + QStringLiteral("-journal")))
+            return false;
+    }
+    return true;
+}
+
 QString lockRefusal(const QString& folder) {
     return QStringLiteral("Data folder %1 is already open in another KOVRAL").arg(folder);
+}
+
+// A lock file that names no process is what a program leaves when it dies
+// between creating the file and writing its process id into it.  Such a file
+// is never stale by its age (the lock is held for the whole run), so it would
+// bar the folder for good.  A program taking the lock at this very moment
+// writes its id within a few milliseconds: when the file still names nobody
+// after a second, it is removed and the lock taken.
+bool takeUnreadableLock(QLockFile& lock) {
+    qint64 pid = 0;
+    QString host, app;
+    for (int i = 0; i < 10; ++i) {
+        if (lock.getLockInfo(&pid, &host, &app))
+            return false; // a real holder (QLockFile has judged whether it is alive)
+        QThread::msleep(100);
+    }
+    return !lock.getLockInfo(&pid, &host, &app) && lock.removeStaleLockFile() && lock.tryLock(0);
 }
 
 // Takes the folder's lock, keeping one already held on it.  A folder that
@@ -200,6 +250,10 @@ bool lockFolder(TFCore& core, const QString& folder) {
         core.folderLock = std::move(lock);
         return true;
     }
+    if (lock->error() == QLockFile::LockFailedError && takeUnreadableLock(*lock)) {
+        core.folderLock = std::move(lock);
+        return true;
+    }
     if (lock->error() == QLockFile::LockFailedError) {
         core.prompter().ShowMessage(lockRefusal(folder));
         return false;
@@ -210,7 +264,7 @@ bool lockFolder(TFCore& core, const QString& folder) {
 bool lockedElsewhere(const QString& folder) {
     QLockFile probe(folder + FolderLockName());
     probe.setStaleLockTime(0);
-    if (probe.tryLock(0)) {
+    if (probe.tryLock(0) || (probe.error() == QLockFile::LockFailedError && takeUnreadableLock(probe))) {
         probe.unlock();
         return false;
     }
@@ -241,6 +295,19 @@ bool tablesPresent(Store& s) {
             return false;
     }
     return true;
+}
+
+// True when any table file could be opened for reading only (a read-only
+// folder or medium, a file the system will not let us write).
+bool storeReadOnly(Store& s) {
+    if (!s.handle())
+        return false;
+    for (const TableFile& t : LedgerTableFiles()) {
+        const QByteArray schema = t.file == LedgerTableFiles().front().file ? QByteArray("main") : QByteArray(t.name);
+        if (sqlite3_db_readonly(s.handle(), schema.constData()) == 1)
+            return true;
+    }
+    return false;
 }
 
 void fillArchiveStatus(TFCore& core) {
@@ -298,7 +365,7 @@ OpenResult OpenDatabase(TFCore& core) {
     // The lock comes first: the settings of a folder that another program
     // holds open are not even read.
     QDir().mkpath(folder);
-    const bool fresh = isNewFolder(folder);
+    const bool fresh = isNewFolder(folder) || unfinishedNewFolder(folder);
     if (!lockFolder(core, folder))
         return abandon(core, OpenResult::Failed);
     ReadSettings(core);
@@ -309,6 +376,10 @@ OpenResult OpenDatabase(TFCore& core) {
         return abandon(core, OpenResult::Failed);
     if (fresh)
         WriteSettings(core); // marks the folder as holding KOVRAL data
+    // An upgrade step that committed but was not yet recorded in the settings
+    // (the program died in between) is not run again.
+    if (const int v = tablesVersion(store); v > st.DBvn && v <= kCurrentSchema)
+        st.DBvn = v;
 
     // Layout steps, before the tables are used.
     if (st.DBvn == 12)
@@ -335,6 +406,10 @@ OpenResult OpenDatabase(TFCore& core) {
 
     core.databaseDetails.open = true;
     core.databaseDetails.version = st.DBvn;
+    core.databaseDetails.readOnly = storeReadOnly(store);
+    if (core.databaseDetails.readOnly)
+        p.ShowMessage(QStringLiteral("Data folder %1 is read-only: it is open for reading, and no change can be saved")
+                          .arg(folder));
 
     LedgerState& ls = Ledger(core);
     ReadObj(core, st.SweepToPotId, ls.sweepToPot);
@@ -354,7 +429,8 @@ void ShowArchiveStatus(TFCore& core) {
 
 bool CloseDatabase(TFCore& core) {
     bool ok = true;
-    if (core.databaseDetails.open) {
+    // A read-only folder keeps its settings file as it is.
+    if (core.databaseDetails.open && !core.databaseDetails.readOnly) {
         ok = WriteSettings(core);
         if (core.collectFormPositions)
             ok =

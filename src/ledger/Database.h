@@ -41,9 +41,17 @@ void SetDataFolder(TFCore& core, const QString& path);
 // Opens the database of core.dataFolder().  Shows "Reading ini file ..." and
 // "Opening database ..." on the status panel and clears it at the end.
 //   - A folder with no files at all (a new data folder, made when missing)
-//     gets the nine tables at the current version and a settings file.
+//     gets the nine tables at the current version and a settings file; so
+//     does a new folder whose making was cut short (no settings file, table
+//     files empty or with the creating transaction's journal beside them).
 //   - A folder that another program holds open is refused: "Data folder
-//     <path> is already open in another KOVRAL" and Failed.
+//     <path> is already open in another KOVRAL" and Failed.  A lock file
+//     left empty by a program killed while taking it is removed after a
+//     second and the folder opens.
+//   - A folder whose files can only be read opens for reading with "Data
+//     folder <path> is read-only: it is open for reading, and no change can
+//     be saved"; every write then fails with the store's message, and
+//     closing writes no settings.
 //   - A store error (a missing table file, a damaged file) is shown as the
 //     store's own message and gives Failed.
 //   - Version 12 and 13 layouts are converted before the tables open, 14, 15

@@ -9,7 +9,8 @@
 // generation of repeater instances, as the program starts; a prompter that
 // needs no screen answers the core's questions from the seed.  Each command
 // (add, amend, cancel, redate, delete, make a repeater, generate, delete
-// instances, reconcile, rebalance, set the period, diary note) runs inside one
+// instances, remove a repeater, reconcile, rebalance, set the period, diary
+// note) runs inside one
 // outer StoreTransaction.  Before its commit the driver lists the rows of TXN.DB
 // that the command changed; after the commit returns it lists them again as
 // acknowledged.  The kill tests use these lines to tell what must be on disk:
@@ -346,8 +347,10 @@ private:
         Query c(m_core.store(), QStringLiteral("SELECT count(*) FROM txn"));
         const qint64 count = c.next() ? c.int64(0) : 0;
         c.reset();
-        if (count > 400 && m_rng.chance(60))
-            return m_rng.chance(50) ? QStringLiteral("delinst") : QStringLiteral("delete");
+        if (count > 400 && m_rng.chance(60)) {
+            const int r = m_rng.below(10);
+            return r < 3 ? QStringLiteral("droprep") : (r < 6 ? QStringLiteral("delinst") : QStringLiteral("delete"));
+        }
         static const std::vector<std::pair<const char*, int>> weights = {
             {"add", 34}, {"amend", 10},  {"cancel", 5}, {"redate", 7}, {"delete", 10}, {"makerep", 3},
             {"gen", 3},  {"delinst", 5}, {"recon", 5},  {"rebal", 5},  {"diary", 5},
@@ -382,6 +385,15 @@ private:
         return ids.empty() ? 0 : ids[size_t(m_rng.below(int(ids.size())))];
     }
 
+    // A repeater id drawn at random (0 when none).
+    int randomRepeater() {
+        Query q(m_core.store(), QStringLiteral("SELECT Id FROM rptr ORDER BY Id"));
+        std::vector<int> ids;
+        while (q.next())
+            ids.push_back(q.integer("Id"));
+        return ids.empty() ? 0 : ids[size_t(m_rng.below(int(ids.size())))];
+    }
+
     int pick(const int (&ids)[2]) { return ids[m_rng.below(2)]; }
 
     bool run(const QString& kind) {
@@ -400,11 +412,8 @@ private:
         if (kind == QLatin1String("makerep"))
             return makeRepeater();
         if (kind == QLatin1String("gen")) {
-            Query q(m_core.store(), QStringLiteral("SELECT Id FROM rptr ORDER BY Id"));
-            std::vector<int> ids;
-            while (q.next())
-                ids.push_back(q.integer("Id"));
-            return !ids.empty() && RegenerateInstances(m_core, ids[size_t(m_rng.below(int(ids.size())))]);
+            const int id = randomRepeater();
+            return id != 0 && RegenerateInstances(m_core, id);
         }
         if (kind == QLatin1String("delinst")) {
             const int id = randomTxn(true);
@@ -412,6 +421,11 @@ private:
             if (id == 0 || !ReadTxn(m_core, id, t))
                 return false;
             return DeleteInstancesFrom(m_core, t.Masterid, t.Instance);
+        }
+        if (kind == QLatin1String("droprep")) {
+            // As the repeater list removes a repeater: its instances first.
+            const int id = randomRepeater();
+            return id != 0 && DeleteInstancesFrom(m_core, id, 1) && DeleteRepeaterRow(m_core, id);
         }
         if (kind == QLatin1String("recon")) {
             const int acc = m_rng.chance(50) ? pick(m_o.ext) : pick(m_o.pot);

@@ -213,6 +213,18 @@ bool Store::begin() {
     return true;
 }
 
+bool Store::beginRead() {
+    if (!m_db)
+        return false;
+    if (m_depth == 0) {
+        m_doomed = false;
+        if (!exec(QStringLiteral("BEGIN DEFERRED")))
+            return false;
+    }
+    ++m_depth;
+    return true;
+}
+
 bool Store::commit() {
     if (m_depth == 0)
         return false;

@@ -61,6 +61,11 @@ public:
     // Transactions; see StoreTransaction for the scoped form.  begin() nests:
     // only the outermost begin starts a SQLite transaction.
     bool begin();
+    // As begin(), but the outermost one starts a deferred transaction: it
+    // takes no write lock until something is written, so a run of reads can
+    // share one read transaction, and ending it when nothing was written
+    // costs no journal and no sync.  A begin() inside it joins it.
+    bool beginRead();
     bool commit();       // the outermost commit writes; fails when a nested scope rolled back
     void rollback();     // an inner rollback dooms the whole transaction
     bool inTransaction() const { return m_depth > 0; }

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <sqlite3.h>
 
 namespace {
 
@@ -26,6 +27,10 @@ QString BackupFolderFor(const QString& root, const QDateTime& stamp) {
 } // namespace
 
 HealthCheck::HealthCheck(TFCore& core, HealthCheckView& view) : m_core(core), m_view(view) {}
+
+HealthCheck::~HealthCheck() {
+    CloseSpan();
+}
 
 bool RunHealthCheck(TFCore& core, HealthCheckView& view, HchkMode mode) {
     HealthCheck hc(core, view);
@@ -78,6 +83,7 @@ void HealthCheck::Log(const QString& line) {
     if (m_log.size() >= m_capacity) {
         m_logFull = true;
         m_abort = true;
+        CloseSpan(); // the message takes input
         m_core.prompter().ShowMessage(QStringLiteral("Scan abandoned - error limit reached "));
         return;
     }
@@ -98,13 +104,48 @@ void HealthCheck::Info(const QString& text) {
     Log(QStringLiteral("Info : ") + text);
 }
 
-bool HealthCheck::NextRow(const QString& extra) {
+bool HealthCheck::NextRow(std::optional<int> txnId) {
     if (m_abort)
         return false;
     --m_remaining;
-    m_view.SetProgress(QStringLiteral(" ") + QString::number(m_remaining) + extra);
-    m_view.ProcessInput();
+    if (m_inputInterval == 0 || !m_inputTimer.isValid() || m_inputTimer.hasExpired(m_inputInterval)) {
+        // Whatever the window's input leads to (a command of another window)
+        // must not join the scan's read span.
+        CloseSpan();
+        QString text = QStringLiteral(" ") + QString::number(m_remaining);
+        if (txnId)
+            text += QStringLiteral("; Id = ") + QString::number(*txnId);
+        m_view.SetProgress(text);
+        const qint64 before = ChangeCount();
+        m_view.ProcessInput();
+        if (ChangeCount() != before)
+            MarkStale();
+        m_inputTimer.start();
+    }
+    OpenSpan();
     return true;
+}
+
+void HealthCheck::OpenSpan() {
+    Store& store = m_core.store();
+    if (m_spanOpen || store.inTransaction() || !store.isOpen())
+        return;
+    m_spanOpen = store.beginRead();
+}
+
+void HealthCheck::CloseSpan() {
+    if (!m_spanOpen)
+        return;
+    m_spanOpen = false;
+    // Reads only: a failed commit loses nothing.
+    Store& store = m_core.store();
+    if (store.inTransaction())
+        store.commit();
+}
+
+qint64 HealthCheck::ChangeCount() const {
+    sqlite3* db = m_core.store().handle();
+    return db ? qint64(sqlite3_total_changes(db)) : 0;
 }
 
 namespace {
@@ -156,6 +197,8 @@ bool HealthCheck::Run(HchkMode mode) {
     m_logFull = false;
     m_log.clear();
     m_stamps.clear();
+    m_inputTimer.invalidate();
+    MarkStale();
     m_stamp = QDateTime::currentDateTime();
     m_backupFolder.clear();
 
@@ -196,6 +239,7 @@ bool HealthCheck::Run(HchkMode mode) {
         (this->*scan)();
         FlushStamps();
     }
+    CloseSpan();
 
     bool clean = false;
     if (m_abort) {

@@ -22,11 +22,26 @@
 // Every repair of one row (a transaction re-posted, a posting deleted or
 // rewritten, an object or repeater mended, a link added or deleted) is one
 // store transaction of its own, so an interrupted run leaves every row whole.
+//
+// Speed on a large ledger: the scans read inside one deferred store
+// transaction held across many rows (outside one, SQLite starts and ends a
+// read transaction on all nine files for every statement), ended before every
+// write of the scan and before every turn of the window's input, so that
+// neither a repair nor a command of another window ever joins it.  The window
+// gets its turn (and the progress strip its text) a few times a second rather
+// than on every row.  The big tables are read ahead in key order, a block of rows at a
+// time; the block is dropped and read again after any write of the scan or
+// any change made during the window's turn, so every row is judged as it
+// stands when its turn comes, as a walk of one row at a time would.
 #pragma once
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 class TFCore;
@@ -61,8 +76,12 @@ public:
     // that is stopped ("Scan abandoned - error limit reached ") before the
     // log grows without bound.
     static constexpr int kDefaultLogCapacity = 20000;
+    // The window's input is taken (and the progress strip updated) at most
+    // this often during a scan: often enough for "Cancel" to answer at once.
+    static constexpr int kDefaultInputIntervalMs = 100;
 
     HealthCheck(TFCore& core, HealthCheckView& view);
+    ~HealthCheck();
 
     // The whole run (see the top of this file).  In check mode only the run
     // marker, a missing close date (set to 99999999, with an "Info : " line)
@@ -89,6 +108,12 @@ public:
     // the closing line of the run is still added after it.
     void setLogCapacity(int lines) { m_capacity = lines < 1 ? 1 : lines; }
     int logCapacity() const { return m_capacity; }
+
+    // The least time between two turns of the window's input during a scan,
+    // in milliseconds; 0 gives a turn (and a progress text) on every row.
+    // The first row of a run always gets one.
+    void setInputInterval(int ms) { m_inputInterval = ms < 0 ? 0 : ms; }
+    int inputInterval() const { return m_inputInterval; }
 
     HchkMode mode() const { return m_mode; }
     const QStringList& Log() const { return m_log; }
@@ -135,9 +160,35 @@ private:
     void Info(const QString& text);
     bool AnyErrors() const { return m_repairable + m_manual > 0; }
     bool Repairing() const { return m_mode == HchkMode::Repair; }
-    // Counts a row down and lets the window take input; false when the scan
-    // must stop (abort flag).
-    bool NextRow(const QString& extra = QString());
+    // Counts a row down and, when its time has come, shows the count (with
+    // "; Id = " and txnId when given) and lets the window take input; false
+    // when the scan must stop (abort flag).  Leaves a read span open.
+    bool NextRow(std::optional<int> txnId = std::nullopt);
+    // The read span: one deferred store transaction over the reads of many
+    // rows (a write lock taken for it would make even an empty commit sync
+    // a journal).
+    void OpenSpan();
+    void CloseSpan();
+    // Around every write of a scan: the span is committed first, so that the
+    // write is a store transaction of its own, and afterwards the read-ahead
+    // blocks are dropped.  The caches stay: no repair adds or removes an
+    // object, a channel or a repeater, or changes an object's kind (a link
+    // that a repair adds is put in the cache by the repair).
+    void BeforeWrite() { CloseSpan(); }
+    void AfterWrite() { ++m_generation; }
+    // Anything may have changed (the window's input wrote): what was read
+    // ahead or cached before now is out of date.
+    void MarkStale() {
+        ++m_generation;
+        ++m_outsideGeneration;
+    }
+    // The change count of the connection, to see whether anything was
+    // written during the window's input.
+    qint64 ChangeCount() const;
+    // The objects' kinds, the channels, the repeaters and the
+    // counterparty-category links, read once and again after a change.
+    void LoadCaches();
+    bool LinkStamped(int cptyid, int potid, const QString& purchsale, bool& exists);
     void StartScan(const QString& table, const QString& countSql);
     void EndScan(const QString& table, const QString& countSql, int deletedByScan);
 
@@ -150,8 +201,13 @@ private:
     // The posting check of one transaction (type, amounts, accounts as read
     // from its row); true when every expected posting is in order.  Sets
     // repost when a repairable posting error was found.
+    struct TxnPosting {
+        int objid;
+        qint64 amt;
+        int chnum;
+    };
     bool CheckTxnPostings(int txnId, char type, qint64 amt, bool cancelled, int a1, int a2, int a3, int a4, int chnum,
-                          bool& repost);
+                          std::vector<TxnPosting>& postings, bool& repost);
     static std::vector<Expected> ExpectedPostings(char type, qint64 a, int a1, int a2, int a3, int a4, int chnum,
                                                   bool& known);
     // Writes the transaction's postings again (deleting the old ones first
@@ -161,9 +217,10 @@ private:
     bool ObjectKind(int id, int& kind);
     bool ChannelExists(int chnum);
     bool RepeaterExists(int id);
-    // Run markers are written in batches, each one store transaction opened
-    // and committed between two rows (no input is taken while it is open):
-    // one commit per posting would make the scan of a large ledger crawl.
+    // Run markers are kept and written in large batches, each one store
+    // transaction of its own between two rows: one commit per posting (or
+    // per few hundred) would make the scan of a large ledger crawl.
+    static constexpr int kStampBatch = 32768;
     void StampPosting(int txnid, int objid);
     void StampLink(int cptyid, int potid, const QString& purchsale);
     void FlushStamps();
@@ -177,6 +234,23 @@ private:
     bool m_running = false;
     bool m_logFull = false;
     int m_capacity = kDefaultLogCapacity;
+    int m_inputInterval = kDefaultInputIntervalMs;
+    QElapsedTimer m_inputTimer;
+    bool m_spanOpen = false;         // the read span is the store's outermost transaction
+    quint64 m_generation = 1;        // moves on whenever a row read ahead may have changed
+    quint64 m_outsideGeneration = 1; // moves on when the window's input changed something
+    quint64 m_cachesGeneration = 0;  // m_outsideGeneration when the caches were read
+    QHash<int, int> m_objKinds;      // obj Id -> Type
+    QSet<int> m_channels;
+    QSet<int> m_repeaters;
+    struct LinkKey {
+        qint64 cpty;
+        qint64 pot;
+        QString purchsale;
+        bool operator==(const LinkKey& o) const { return cpty == o.cpty && pot == o.pot && purchsale == o.purchsale; }
+        friend size_t qHash(const LinkKey& k, size_t seed = 0) { return qHashMulti(seed, k.cpty, k.pot, k.purchsale); }
+    };
+    QHash<LinkKey, bool> m_links; // link -> stamped with this run's marker
     int m_repairable = 0;
     int m_manual = 0;
     qint64 m_remaining = 0; // rows of the current scan still to come

@@ -1,11 +1,15 @@
 // The five scans of the health check, each one pass over its table in key
 // order, and the posting check of a transaction.
 //
-// Each walk fetches the row after the last key seen rather than holding one
-// cursor open: the window takes input between rows and repairs write to the
-// table being walked, and a keyed fetch sees neither as a disturbance.  Rows
-// are read straight from the tables, so that a damaged row (an empty type, a
-// null date) is a finding in the log rather than a message box.
+// No walk holds a cursor open across rows: the window takes input between
+// rows and repairs write to the table being walked.  The small tables are
+// walked one keyed fetch per row (the row after the last key seen); the
+// transactions and postings are read ahead in blocks of rows after the last
+// key seen, and a block is dropped (and the walk goes on with a fresh fetch
+// after the last key) as soon as anything may have changed: a write of the
+// scan or a change made during the window's input.  Rows are read straight
+// from the tables, so that a damaged row (an empty type, a null date) is a
+// finding in the log rather than a message box.
 #include "ledger/HealthCheck.h"
 
 #include "base/Amount.h"
@@ -19,6 +23,7 @@
 #include "ledger/Repeaters.h"
 #include "ledger/Transactions.h"
 
+#include <algorithm>
 #include <limits>
 #include <map>
 
@@ -82,37 +87,122 @@ void PstgFromRow(const Query& q, PstgRec& p) {
 
 constexpr std::int64_t kBeforeAll = std::numeric_limits<std::int64_t>::min();
 
+// The position of a column of q by name, case-insensitively; -1 when the
+// table has no such column (an older layout).
+int ColumnAt(const Query& q, const char* name) {
+    const int n = q.columnCount();
+    for (int i = 0; i < n; ++i)
+        if (q.columnName(i).compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+std::int64_t IntAt(const Query& q, int col) {
+    return col < 0 ? 0 : q.int64(col);
+}
+
+QString TextAt(const Query& q, int col) {
+    return col < 0 ? QString() : q.text(col);
+}
+
+// How many rows a walk reads ahead: a few after the block was dropped (a
+// repair on every row must not read thousands of rows each time), doubling
+// up to a few thousand while nothing changes.
+class BlockSize {
+public:
+    int take() {
+        const int n = m_n;
+        m_n = std::min(m_n * 2, kMax);
+        return n;
+    }
+    void restart() { m_n = kMin; }
+
+private:
+    static constexpr int kMin = 32;
+    static constexpr int kMax = 4096;
+    int m_n = kMin;
+};
+
+// A transaction row as the scan needs it; the whole record is read only for
+// a repair.
+struct TxnRow {
+    QString type;
+    TxnRec rec; // the columns that the checks read, as ReadTxnRow reads them
+};
+
+// A posting row as the posting scan needs it.
+struct PstgRow {
+    int txnid = 0;
+    int objid = 0;
+    QString type;
+    bool stamped = false; // Rprts is this run's marker
+    CalDate pstgdate;
+};
+
 } // namespace
 
 // ---- shared look-ups ---------------------------------------------------------
+
+void HealthCheck::LoadCaches() {
+    m_cachesGeneration = m_outsideGeneration;
+    m_objKinds.clear();
+    m_channels.clear();
+    m_repeaters.clear();
+    m_links.clear();
+    Store& store = m_core.store();
+    {
+        Query q(store, QStringLiteral("SELECT Id, Type FROM obj"));
+        while (q.next())
+            m_objKinds.insert(int(q.int64(0)), int(q.int64(1)));
+    }
+    {
+        Query q(store, QStringLiteral("SELECT Chnum FROM channel"));
+        while (q.next())
+            m_channels.insert(int(q.int64(0)));
+    }
+    {
+        Query q(store, QStringLiteral("SELECT Id FROM rptr"));
+        while (q.next())
+            m_repeaters.insert(int(q.int64(0)));
+    }
+    {
+        Query q(store, QStringLiteral("SELECT Cptyid, Potid, Purchsale, Rprts FROM cptypot"));
+        while (q.next())
+            m_links.insert({q.int64(0), q.int64(1), q.text(2)}, q.text(3) == m_stampText);
+    }
+}
 
 bool HealthCheck::ObjectKind(int id, int& kind) {
     kind = 0;
     if (id < 1)
         return false;
-    Query q(m_core.store(), QStringLiteral("SELECT Type FROM obj WHERE Id = :id"));
-    q.bind("id", id);
-    if (!q.next())
+    if (m_cachesGeneration != m_outsideGeneration)
+        LoadCaches();
+    const auto it = m_objKinds.constFind(id);
+    if (it == m_objKinds.cend())
         return false;
-    kind = q.integer("Type");
-    q.reset();
+    kind = it.value();
     return true;
 }
 
 bool HealthCheck::ChannelExists(int chnum) {
-    Query q(m_core.store(), QStringLiteral("SELECT 1 FROM channel WHERE Chnum = :c"));
-    q.bind("c", chnum);
-    const bool found = q.next();
-    q.reset();
-    return found;
+    if (m_cachesGeneration != m_outsideGeneration)
+        LoadCaches();
+    return m_channels.contains(chnum);
 }
 
 bool HealthCheck::RepeaterExists(int id) {
-    Query q(m_core.store(), QStringLiteral("SELECT 1 FROM rptr WHERE Id = :id"));
-    q.bind("id", id);
-    const bool found = q.next();
-    q.reset();
-    return found;
+    if (m_cachesGeneration != m_outsideGeneration)
+        LoadCaches();
+    return m_repeaters.contains(id);
+}
+
+bool HealthCheck::LinkStamped(int cptyid, int potid, const QString& purchsale, bool& exists) {
+    if (m_cachesGeneration != m_outsideGeneration)
+        LoadCaches();
+    const auto it = m_links.constFind({cptyid, potid, purchsale});
+    exists = it != m_links.cend();
+    return exists && it.value();
 }
 
 void HealthCheck::StampPosting(int txnid, int objid) {
@@ -121,24 +211,28 @@ void HealthCheck::StampPosting(int txnid, int objid) {
 
 void HealthCheck::StampLink(int cptyid, int potid, const QString& purchsale) {
     m_stamps.push_back({false, cptyid, potid, purchsale});
+    m_links[{cptyid, potid, purchsale}] = true;
 }
 
 void HealthCheck::FlushStamps() {
     if (m_stamps.empty())
         return;
+    CloseSpan();
     StoreTransaction st(m_core.store());
     if (st.ok()) {
+        Query qp(m_core.store(), QStringLiteral("UPDATE pstg SET Rprts = :ts WHERE Txnid = :t AND Objid = :o"));
+        Query ql(m_core.store(), QStringLiteral("UPDATE cptypot SET Rprts = :ts WHERE Cptyid = :c AND "
+                                                "Potid = :p AND Purchsale = :s"));
+        qp.bind("ts", m_stampText);
+        ql.bind("ts", m_stampText);
         for (const PendingStamp& s : m_stamps) {
             if (s.posting) {
-                Query q(m_core.store(), QStringLiteral("UPDATE pstg SET Rprts = :ts WHERE Txnid = :t AND Objid = :o"));
-                q.bind("ts", m_stampText).bind("t", s.a).bind("o", s.b);
-                if (!q.exec())
+                qp.bind("t", s.a).bind("o", s.b);
+                if (!qp.exec())
                     break;
             } else {
-                Query q(m_core.store(), QStringLiteral("UPDATE cptypot SET Rprts = :ts WHERE Cptyid = :c AND "
-                                                       "Potid = :p AND Purchsale = :s"));
-                q.bind("ts", m_stampText).bind("c", s.a).bind("p", s.b).bind("s", s.purchsale);
-                if (!q.exec())
+                ql.bind("c", s.a).bind("p", s.b).bind("s", s.purchsale);
+                if (!ql.exec())
                     break;
             }
         }
@@ -156,6 +250,11 @@ void HealthCheck::ScanObjects() {
     qint64 external = 0, internal = 0;
     std::int64_t key = kBeforeAll;
     int lastId = 0;
+    auto write = [&](ObjRec& rec) {
+        BeforeWrite();
+        WriteObjRow(m_core, rec);
+        AfterWrite();
+    };
     for (;;) {
         ObjRec o;
         {
@@ -185,14 +284,14 @@ void HealthCheck::ScanObjects() {
         if (IsNullDate(o.CloseDate)) {
             Info(label + QStringLiteral(" setting close date to 9999999 ..."));
             o.CloseDate = IntToCal(kNotClosed);
-            WriteObjRow(m_core, o);
+            write(o);
         }
 
         if (leaf && IsNullDate(o.LastPstgDate) && !IsNullDate(o.OpenDate)) {
             ErrorRepairable(label + QStringLiteral(" lastpstgdate = 0"));
             if (Repairing()) {
                 o.LastPstgDate = o.OpenDate;
-                WriteObjRow(m_core, o);
+                write(o);
             }
         }
 
@@ -207,7 +306,7 @@ void HealthCheck::ScanObjects() {
                         group.OpenDate = o.OpenDate;
                     else
                         group.CloseDate = o.CloseDate;
-                    WriteObjRow(m_core, group);
+                    write(group);
                 }
             } else if (fit.code == 3) {
                 ErrorManual(label + fit.text);
@@ -220,7 +319,7 @@ void HealthCheck::ScanObjects() {
                 ErrorRepairable(label + QStringLiteral(" 1st/only ExtAcc for this Cpty not set"));
                 if (Repairing()) {
                     cpty.AccWith = o.Id;
-                    WriteObjRow(m_core, cpty);
+                    write(cpty);
                 }
             }
         }
@@ -289,28 +388,24 @@ std::vector<HealthCheck::Expected> HealthCheck::ExpectedPostings(char type, qint
 }
 
 bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancelled, int a1, int a2, int a3, int a4,
-                                   int chnum, bool& repost) {
+                                   int chnum, std::vector<TxnPosting>& postings, bool& repost) {
     bool known = false;
     const std::vector<Expected> expected = ExpectedPostings(type, cancelled ? 0 : amt, a1, a2, a3, a4, chnum, known);
     bool allGood = true;
     for (const Expected& e : expected) {
         const QString prefix =
             QStringLiteral("Txn ") + N(txnId) + QStringLiteral(" / acc ") + N(e.objid) + QStringLiteral(" : ");
-        qint64 pAmt = 0;
-        int pChnum = 0;
-        {
-            Query q(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE Txnid = :t AND Objid = :o"));
-            q.bind("t", txnId).bind("o", e.objid);
-            if (!q.next()) {
-                ErrorRepairable(prefix + QStringLiteral("posting not found"));
-                allGood = false;
-                repost = true;
-                continue;
-            }
-            pAmt = q.int64("Amt");
-            pChnum = q.hasColumn("chnum") ? q.integer("chnum") : 0;
-            q.reset();
+        // The PSTG.DB row (Txnid, Objid), from the transaction's postings.
+        const auto found =
+            std::find_if(postings.begin(), postings.end(), [&](const TxnPosting& p) { return p.objid == e.objid; });
+        if (found == postings.end()) {
+            ErrorRepairable(prefix + QStringLiteral("posting not found"));
+            allGood = false;
+            repost = true;
+            continue;
         }
+        const qint64 pAmt = found->amt;
+        const int pChnum = found->chnum;
         if (pAmt != e.amt) {
             ErrorRepairable(prefix + QStringLiteral("posting amount error"));
             allGood = false;
@@ -336,11 +431,16 @@ bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancel
             allGood = false;
             repost = true;
             if (Repairing()) {
-                StoreTransaction st(m_core.store());
-                Query u(m_core.store(), QStringLiteral("UPDATE pstg SET chnum = :c WHERE Txnid = :t AND Objid = :o"));
-                u.bind("c", e.chnum).bind("t", txnId).bind("o", e.objid);
-                if (u.exec())
-                    st.commit();
+                BeforeWrite();
+                {
+                    StoreTransaction st(m_core.store());
+                    Query u(m_core.store(),
+                            QStringLiteral("UPDATE pstg SET chnum = :c WHERE Txnid = :t AND Objid = :o"));
+                    u.bind("c", e.chnum).bind("t", txnId).bind("o", e.objid);
+                    if (u.exec() && st.commit())
+                        found->chnum = e.chnum;
+                }
+                AfterWrite();
             }
             continue;
         }
@@ -387,25 +487,103 @@ void HealthCheck::ScanTransactions() {
     TxnStats& s = m_stats;
     std::int64_t key = kBeforeAll;
     int lastId = 0;
-    for (;;) {
-        TxnRec txn;
-        QString typeText;
-        {
-            Query q(m_core.store(), QStringLiteral("SELECT * FROM txn WHERE Id > :k ORDER BY Id LIMIT 1"));
-            q.bind("k", key);
-            if (!q.next())
-                break;
-            InitTxnRec(txn);
-            txn.Id = q.integer("Id");
-            typeText = q.text("Type");
-            if (ValidTxnType(typeText))
-                ReadTxnRow(m_core, q, txn);
-            q.reset();
+
+    // Read ahead: a block of transactions after the last key and the
+    // postings of the same ids, in (Txnid, Objid) order.
+    std::vector<TxnRow> block;
+    std::vector<std::pair<int, TxnPosting>> blockPostings;
+    std::size_t at = 0, postingAt = 0;
+    quint64 blockGeneration = 0;
+    BlockSize size;
+    auto readPosting = [](const Query& q, int cTxnid, int cObjid, int cAmt, int cChnum) {
+        return std::make_pair(int(IntAt(q, cTxnid)),
+                              TxnPosting{int(IntAt(q, cObjid)), qint64(IntAt(q, cAmt)), int(IntAt(q, cChnum))});
+    };
+    auto fetch = [&] {
+        block.clear();
+        blockPostings.clear();
+        at = postingAt = 0;
+        blockGeneration = m_generation;
+        Query q(m_core.store(), QStringLiteral("SELECT * FROM txn WHERE Id > :k ORDER BY Id LIMIT :n"));
+        q.bind("k", key).bind("n", size.take());
+        const int cId = ColumnAt(q, "Id"), cType = ColumnAt(q, "Type"), cAmt = ColumnAt(q, "Amt"),
+                  cTxndate = ColumnAt(q, "Txndate"), cDate2 = ColumnAt(q, "Date2"),
+                  cCancelled = ColumnAt(q, "Cancelled"), cAccid1 = ColumnAt(q, "Accid1"),
+                  cAccid2 = ColumnAt(q, "Accid2"), cAccid3 = ColumnAt(q, "Accid3"), cAccid4 = ColumnAt(q, "Accid4"),
+                  cChnum = ColumnAt(q, "chnum"), cMasterid = ColumnAt(q, "Masterid"),
+                  cInstance = ColumnAt(q, "Instance"), cActual = ColumnAt(q, "actualtxndate");
+        while (q.next()) {
+            TxnRow r;
+            InitTxnRec(r.rec);
+            TxnRec& t = r.rec;
+            t.Id = int(IntAt(q, cId));
+            r.type = TextAt(q, cType);
+            if (ValidTxnType(r.type)) {
+                t.Type = r.type.at(0).toLatin1();
+                t.Amt = int(IntAt(q, cAmt));
+                t.Txndate = DateStrToCal(TextAt(q, cTxndate));
+                t.Date2 = DateStrToCal(TextAt(q, cDate2));
+                t.Cancelled = IntAt(q, cCancelled) != 0;
+                t.Accid1 = int(IntAt(q, cAccid1));
+                t.Accid2 = int(IntAt(q, cAccid2));
+                t.Accid3 = int(IntAt(q, cAccid3));
+                t.Accid4 = int(IntAt(q, cAccid4));
+                t.chnum = int(IntAt(q, cChnum));
+                t.Masterid = int(IntAt(q, cMasterid));
+                t.Instance = int(IntAt(q, cInstance));
+                t.Role = t.Instance > 0 ? roleInstance : roleOrdinary;
+                if (cActual >= 0)
+                    t.ActualDate = IntToCal(int(IntAt(q, cActual)));
+            }
+            block.push_back(std::move(r));
         }
+        if (block.empty())
+            return;
+        Query p(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE Txnid >= :a AND Txnid <= :b "
+                                               "ORDER BY Txnid, Objid"));
+        p.bind("a", block.front().rec.Id).bind("b", block.back().rec.Id);
+        const int cTxnid = ColumnAt(p, "Txnid"), cObjid = ColumnAt(p, "Objid"), cPAmt = ColumnAt(p, "Amt"),
+                  cPChnum = ColumnAt(p, "chnum");
+        while (p.next())
+            blockPostings.push_back(readPosting(p, cTxnid, cObjid, cPAmt, cPChnum));
+    };
+
+    for (;;) {
+        if (blockGeneration != m_generation) {
+            // Something may have changed: go on from the last key.
+            if (at < block.size())
+                size.restart();
+            block.clear();
+            at = 0;
+        }
+        if (at == block.size()) {
+            fetch();
+            if (block.empty())
+                break;
+        }
+        const QString typeText = block[at].type;
+        TxnRec txn = block[at].rec;
+        ++at;
         key = txn.Id;
-        if (!NextRow(QStringLiteral("; Id = ") + N(txn.Id)))
+        if (!NextRow(txn.Id))
             break;
         lastId = txn.Id;
+        // The transaction's postings: from the block, or read now when the
+        // window's input changed something since the block was read.
+        std::vector<TxnPosting> postings;
+        if (blockGeneration == m_generation) {
+            while (postingAt < blockPostings.size() && blockPostings[postingAt].first < txn.Id)
+                ++postingAt;
+            for (; postingAt < blockPostings.size() && blockPostings[postingAt].first == txn.Id; ++postingAt)
+                postings.push_back(blockPostings[postingAt].second);
+        } else {
+            Query p(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE Txnid = :t"));
+            p.bind("t", txn.Id);
+            const int cTxnid = ColumnAt(p, "Txnid"), cObjid = ColumnAt(p, "Objid"), cPAmt = ColumnAt(p, "Amt"),
+                      cPChnum = ColumnAt(p, "chnum");
+            while (p.next())
+                postings.push_back(readPosting(p, cTxnid, cObjid, cPAmt, cPChnum).second);
+        }
         const QString label = QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(txn.Id);
 
         // 1: nothing else can be judged without a type.
@@ -415,6 +593,8 @@ void HealthCheck::ScanTransactions() {
         }
         const char type = txn.Type;
         bool rewrite = false, repost = false;
+        // The repairs decided on, made to the whole record when it is saved.
+        bool dropMaster = false, clearChnum = false, setActualDate = false;
 
         [&] {
             // 2: an instance belongs to a repeater that exists.
@@ -426,6 +606,7 @@ void HealthCheck::ScanTransactions() {
                     // Its repeater is gone: it stays as an ordinary transaction.
                     rewrite = true;
                     if (Repairing()) {
+                        dropMaster = true;
                         txn.Masterid = 0;
                         txn.Instance = 0;
                         txn.Role = roleOrdinary;
@@ -464,14 +645,16 @@ void HealthCheck::ScanTransactions() {
             if (txn.chnum != 0 && !ChannelExists(txn.chnum)) {
                 ErrorRepairable(label + QStringLiteral(" invalid channel number ") + N(txn.chnum));
                 rewrite = repost = true;
-                if (Repairing())
+                if (Repairing()) {
+                    clearChnum = true;
                     txn.chnum = 0;
+                }
                 return;
             }
 
             // 12: the postings that the type and accounts give.
             if (!CheckTxnPostings(txn.Id, type, txn.Amt, txn.Cancelled, txn.Accid1, txn.Accid2, txn.Accid3, txn.Accid4,
-                                  txn.chnum, repost))
+                                  txn.chnum, postings, repost))
                 return;
 
             // 13: statistics.
@@ -515,29 +698,24 @@ void HealthCheck::ScanTransactions() {
                 const QString code = (type == TxnType::CashPayt || type == TxnType::CredPurch) ? QStringLiteral("P")
                                                                                                : QStringLiteral("S");
                 bool exists = false;
-                QString rprts;
-                {
-                    Query q(m_core.store(), QStringLiteral("SELECT Rprts FROM cptypot WHERE Cptyid = :c AND "
-                                                           "Potid = :p AND Purchsale = :s"));
-                    q.bind("c", txn.Accid2).bind("p", txn.Accid4).bind("s", code);
-                    exists = q.next();
-                    if (exists)
-                        rprts = q.text("Rprts");
-                    q.reset();
-                }
+                const bool stamped = LinkStamped(txn.Accid2, txn.Accid4, code, exists);
                 if (exists) {
-                    if (rprts != m_stampText)
+                    if (!stamped)
                         StampLink(txn.Accid2, txn.Accid4, code);
                 } else {
                     ErrorRepairable(QStringLiteral("Missing Cpty-Ctgy ") + N(txn.Accid2) + QStringLiteral("-") +
                                     N(txn.Accid4) + QStringLiteral("-") + code);
                     if (Repairing()) {
-                        StoreTransaction st(m_core.store());
-                        Query i(m_core.store(), QStringLiteral("INSERT INTO cptypot (Cptyid, Potid, Purchsale, "
-                                                               "Hidden, Rprts) VALUES (:c, :p, :s, 0, :ts)"));
-                        i.bind("c", txn.Accid2).bind("p", txn.Accid4).bind("s", code).bind("ts", m_stampText);
-                        if (i.exec())
-                            st.commit();
+                        BeforeWrite();
+                        {
+                            StoreTransaction st(m_core.store());
+                            Query i(m_core.store(), QStringLiteral("INSERT INTO cptypot (Cptyid, Potid, Purchsale, "
+                                                                   "Hidden, Rprts) VALUES (:c, :p, :s, 0, :ts)"));
+                            i.bind("c", txn.Accid2).bind("p", txn.Accid4).bind("s", code).bind("ts", m_stampText);
+                            if (i.exec() && st.commit())
+                                m_links.insert({txn.Accid2, txn.Accid4, code}, true);
+                        }
+                        AfterWrite();
                     }
                 }
             }
@@ -546,26 +724,44 @@ void HealthCheck::ScanTransactions() {
             if (txn.Masterid > 0 && IsNullDate(txn.ActualDate) && DateEqual(txn.Txndate, txn.Date2)) {
                 ErrorRepairable(label + QStringLiteral("Rptr instance with neither actual txn date nor pstg date"));
                 rewrite = true;
-                if (Repairing())
+                if (Repairing()) {
+                    setActualDate = true;
                     txn.ActualDate = txn.Txndate;
+                }
             }
         }();
 
         if (Repairing() && (rewrite || repost)) {
-            FlushStamps();
-            StoreTransaction st(m_core.store());
-            bool ok = st.ok();
-            if (ok && rewrite) {
-                InstanceRepairMode quietInstance;
-                ok = WriteTransaction(m_core, txn);
+            BeforeWrite();
+            {
+                // The whole record, with the repairs made to it.
+                TxnRec whole;
+                StoreTransaction st(m_core.store());
+                bool ok = st.ok() && ReadTxn(m_core, txn.Id, whole);
+                if (ok) {
+                    if (dropMaster) {
+                        whole.Masterid = 0;
+                        whole.Instance = 0;
+                        whole.Role = roleOrdinary;
+                    }
+                    if (clearChnum)
+                        whole.chnum = 0;
+                    if (setActualDate)
+                        whole.ActualDate = whole.Txndate;
+                }
+                if (ok && rewrite) {
+                    InstanceRepairMode quietInstance;
+                    ok = WriteTransaction(m_core, whole);
+                }
+                if (ok && repost)
+                    ok = Repost(whole, true);
+                if (ok)
+                    st.commit();
             }
-            if (ok && repost)
-                ok = Repost(txn, true);
-            if (ok)
-                st.commit();
-        } else if (m_stamps.size() >= 512) {
-            FlushStamps();
+            AfterWrite();
         }
+        if (m_stamps.size() >= std::size_t(kStampBatch))
+            FlushStamps();
     }
     FlushStamps();
     if (m_abort)
@@ -591,104 +787,162 @@ void HealthCheck::ScanPostings() {
     int lastT = 0, lastO = 0;
     DateInt earliest = 0, latest = 0;
     int deleted = 0;
-    for (;;) {
-        PstgRec p;
-        QString typeText, rprts;
-        {
-            Query q(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE (Txnid, Objid) > (:t, :o) "
-                                                   "ORDER BY Txnid, Objid LIMIT 1"));
-            q.bind("t", keyT).bind("o", keyO);
-            if (!q.next())
-                break;
-            PstgFromRow(q, p);
-            typeText = q.text("Txntype");
-            rprts = q.text("Rprts");
-            q.reset();
+
+    // Read ahead: a block of postings after the last key.
+    std::vector<PstgRow> block;
+    std::size_t at = 0;
+    quint64 blockGeneration = 0;
+    BlockSize size;
+    auto fetch = [&] {
+        block.clear();
+        at = 0;
+        blockGeneration = m_generation;
+        Query q(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE (Txnid, Objid) > (:t, :o) "
+                                               "ORDER BY Txnid, Objid LIMIT :n"));
+        q.bind("t", keyT).bind("o", keyO).bind("n", size.take());
+        const int cTxnid = ColumnAt(q, "Txnid"), cObjid = ColumnAt(q, "Objid"), cType = ColumnAt(q, "Txntype"),
+                  cRprts = ColumnAt(q, "Rprts"), cDate = ColumnAt(q, "Pstgdate");
+        while (q.next()) {
+            PstgRow r;
+            r.txnid = int(IntAt(q, cTxnid));
+            r.objid = int(IntAt(q, cObjid));
+            r.type = TextAt(q, cType);
+            r.stamped = TextAt(q, cRprts) == m_stampText;
+            r.pstgdate = DateStrToCal(TextAt(q, cDate));
+            block.push_back(std::move(r));
         }
-        keyT = p.Txnid;
-        keyO = p.Objid;
+    };
+    // The dates of the transaction of the latest posting (postings come in
+    // transaction order, so one look-up serves them all).
+    int cachedTxn = 0;
+    quint64 cacheGeneration = 0;
+    bool txnFound = false;
+    CalDate txndate, date2;
+
+    for (;;) {
+        if (blockGeneration != m_generation) {
+            if (at < block.size())
+                size.restart();
+            block.clear();
+            at = 0;
+        }
+        if (at == block.size()) {
+            fetch();
+            if (block.empty())
+                break;
+        }
+        const PstgRow p = block[at++];
+        keyT = p.txnid;
+        keyO = p.objid;
         if (!NextRow())
             return;
-        lastT = p.Txnid;
-        lastO = p.Objid;
+        lastT = p.txnid;
+        lastO = p.objid;
+        const QString& typeText = p.type;
         if (typeText == QStringLiteral("A"))
             continue;
-        const DateInt d = CalToInt(p.Pstgdate);
+        const DateInt d = CalToInt(p.pstgdate);
         if (d != 0) {
             if (earliest == 0 || d < earliest)
                 earliest = d;
             if (d > latest)
                 latest = d;
         }
-        const QString label = QStringLiteral("Posting ") + N(p.Txnid) + QStringLiteral(" / ") + N(p.Objid);
+        const QString label = QStringLiteral("Posting ") + N(p.txnid) + QStringLiteral(" / ") + N(p.objid);
 
         int kind = 0;
-        const bool objExists = ObjectKind(p.Objid, kind);
-        bool txnFound = false;
-        CalDate txndate, date2;
-        {
+        const bool objExists = ObjectKind(p.objid, kind);
+        if (cacheGeneration != m_generation || cachedTxn != p.txnid) {
+            cacheGeneration = m_generation;
+            cachedTxn = p.txnid;
+            txnFound = false;
+            txndate = date2 = CalDate();
             Query q(m_core.store(), QStringLiteral("SELECT Txndate, Date2 FROM txn WHERE Id = :id"));
-            q.bind("id", p.Txnid);
+            q.bind("id", p.txnid);
             if (q.next()) {
                 txnFound = true;
-                txndate = DateStrToCal(q.text("Txndate"));
-                date2 = DateStrToCal(q.text("Date2"));
+                txndate = DateStrToCal(q.text(0));
+                date2 = DateStrToCal(q.text(1));
                 if (IsNullDate(date2))
                     date2 = txndate; // an empty Date2 is the transaction date
                 q.reset();
             }
         }
 
+        // The posting as stored, for a repair that writes it.
+        auto readWhole = [&](PstgRec& rec) {
+            Query q(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE Txnid = :t AND Objid = :o"));
+            q.bind("t", p.txnid).bind("o", p.objid);
+            if (!q.next())
+                return false;
+            PstgFromRow(q, rec);
+            q.reset();
+            return true;
+        };
+
         bool remove = false;
         if (typeText != QStringLiteral("D") && !objExists) {
-            ErrorRepairable(label + QStringLiteral("Object not found : ") + N(p.Objid));
+            ErrorRepairable(label + QStringLiteral("Object not found : ") + N(p.objid));
             remove = true;
         } else if (!txnFound) {
             ErrorRepairable(label + QStringLiteral(" no matching txn"));
             remove = true;
-        } else if (typeText.size() != 1 || !IsPostingType(p.Txntype)) {
+        } else if (typeText.size() != 1 || !IsPostingType(typeText.at(0).toLatin1())) {
             ErrorRepairable(label + QStringLiteral(" invalid txn type"));
             remove = true;
-        } else if (rprts != m_stampText) {
+        } else if (!p.stamped) {
             ErrorManual(label + QStringLiteral(" posting missed from txn scan"));
         } else if (objExists) {
-            if (kind == otPot && !DateEqual(p.Pstgdate, txndate)) {
+            if (kind == otPot && !DateEqual(p.pstgdate, txndate)) {
                 ErrorRepairable(label + QStringLiteral(" posting date should match txn date for Intl accs"));
                 if (Repairing()) {
-                    p.Pstgdate = txndate;
-                    StoreTransaction st(m_core.store());
-                    if (WritePstg(m_core, p))
-                        st.commit();
+                    BeforeWrite();
+                    PstgRec whole;
+                    if (readWhole(whole)) {
+                        whole.Pstgdate = txndate;
+                        StoreTransaction st(m_core.store());
+                        if (WritePstg(m_core, whole))
+                            st.commit();
+                    }
+                    AfterWrite();
                 }
-            } else if ((kind == otCtgy && !DateEqual(p.Pstgdate, txndate)) ||
-                       ((kind == otExtAcc || kind == otCpty) && !DateEqual(p.Pstgdate, date2))) {
+            } else if ((kind == otCtgy && !DateEqual(p.pstgdate, txndate)) ||
+                       ((kind == otExtAcc || kind == otCpty) && !DateEqual(p.pstgdate, date2))) {
                 const bool ctgy = kind == otCtgy;
                 ErrorRepairable(label + (ctgy ? QStringLiteral(" posting.date / txn.txndate mismatch")
                                               : QStringLiteral(" posting.date / txn.pstgdate mismatch")));
                 TxnRec txn;
-                if (Repairing() && ReadTxn(m_core, p.Txnid, txn)) {
-                    // The transaction takes the posting's date; its other
-                    // postings of that date are written again with it, so
-                    // that they do not disagree in their turn.
-                    if (ctgy)
-                        txn.Txndate = p.Pstgdate;
-                    else
-                        txn.Date2 = p.Pstgdate;
-                    StoreTransaction st(m_core.store());
-                    bool ok = st.ok();
-                    if (ok) {
-                        InstanceRepairMode quietInstance;
-                        ok = WriteTransaction(m_core, txn);
+                if (Repairing()) {
+                    BeforeWrite();
+                    if (ReadTxn(m_core, p.txnid, txn)) {
+                        // The transaction takes the posting's date; its other
+                        // postings of that date are written again with it, so
+                        // that they do not disagree in their turn.
+                        if (ctgy)
+                            txn.Txndate = p.pstgdate;
+                        else
+                            txn.Date2 = p.pstgdate;
+                        StoreTransaction st(m_core.store());
+                        bool ok = st.ok();
+                        if (ok) {
+                            InstanceRepairMode quietInstance;
+                            ok = WriteTransaction(m_core, txn);
+                        }
+                        if (ok && Repost(txn, false))
+                            st.commit();
                     }
-                    if (ok && Repost(txn, false))
-                        st.commit();
+                    AfterWrite();
                 }
             }
         }
         if (remove && Repairing()) {
-            StoreTransaction st(m_core.store());
-            if (DeletePstg(m_core, p.Txnid, p.Objid) && st.commit())
-                ++deleted;
+            BeforeWrite();
+            {
+                StoreTransaction st(m_core.store());
+                if (DeletePstg(m_core, p.txnid, p.objid) && st.commit())
+                    ++deleted;
+            }
+            AfterWrite();
         }
     }
     Log(QStringLiteral("Last record id ") + N(lastT) + QStringLiteral(" / ") + N(lastO));
@@ -774,9 +1028,13 @@ void HealthCheck::ScanRepeaters() {
         if (!QStringLiteral("DMWY").contains(QLatin1Char(r.Freq)) || r.Freq == 0)
             ErrorManual(label + QStringLiteral(" invalid frequency \"") + QLatin1Char(r.Freq) + QStringLiteral("\""));
         if (rewrite && Repairing()) {
-            StoreTransaction st(m_core.store());
-            if (WriteRepeater(m_core, r))
-                st.commit();
+            BeforeWrite();
+            {
+                StoreTransaction st(m_core.store());
+                if (WriteRepeater(m_core, r))
+                    st.commit();
+            }
+            AfterWrite();
         }
     }
     EndScan(table, countSql, 0);
@@ -816,12 +1074,16 @@ void HealthCheck::ScanCptyLinks() {
         if (rprts != m_stampText) {
             Log(QStringLiteral("Normal deletion of Cpty-Ctgy with no txns ") + N(cpty) + QStringLiteral("-") + N(pot) +
                 QStringLiteral("-") + ps);
-            StoreTransaction st(m_core.store());
-            Query d(m_core.store(),
-                    QStringLiteral("DELETE FROM cptypot WHERE Cptyid = :c AND Potid = :p AND Purchsale = :s"));
-            d.bind("c", cpty).bind("p", pot).bind("s", ps);
-            if (d.exec() && st.commit())
-                ++deleted;
+            BeforeWrite();
+            {
+                StoreTransaction st(m_core.store());
+                Query d(m_core.store(),
+                        QStringLiteral("DELETE FROM cptypot WHERE Cptyid = :c AND Potid = :p AND Purchsale = :s"));
+                d.bind("c", cpty).bind("p", pot).bind("s", ps);
+                if (d.exec() && st.commit())
+                    ++deleted;
+            }
+            AfterWrite();
         }
     }
     EndScan(table, countSql, deleted);

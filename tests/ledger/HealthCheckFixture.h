@@ -58,6 +58,8 @@ protected:
         ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
         buildLedger();
         prompter.clearRecorded();
+        // The window's turn on every row, as the tests below count on.
+        hc.setInputInterval(0);
     }
 
     void exec(const QString& sql) { ASSERT_TRUE(core.store().exec(sql)) << sql.toStdString(); }

@@ -16,7 +16,7 @@
 // Exit status: 0 when the log ends with "All scans complete OK"; 1 when the
 // check found errors or stopped; 2 when it could not run.
 #include "base/Files.h"
-#include "base/Prompter.h"
+#include "base/HeadlessPrompter.h"
 #include "data/Core.h"
 #include "data/SettingsFile.h"
 #include "ledger/Database.h"
@@ -33,31 +33,16 @@ void Err(const QString& text) {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-class ConsolePrompter : public Prompter {
+// Messages go to standard error; a conversion is answered Yes (the health
+// check has made its backup by then), every other question No.
+class ConsolePrompter : public HeadlessPrompter {
 public:
-    void ShowMessage(const QString& text) override { Err(text); }
-    void InfoAtCursor(const QString& text) override { Err(text); }
     char AskAtCursor(const QString& text) override {
-        const bool yes = text == QStringLiteral("Database will be converted, have you backed it up?");
-        Err(text + (yes ? QStringLiteral(" -> Yes") : QStringLiteral(" -> No")));
-        return yes ? 'Y' : 'N';
+        if (text != QStringLiteral("Database will be converted, have you backed it up?"))
+            return HeadlessPrompter::AskAtCursor(text);
+        record(text + QStringLiteral(" -> Yes"));
+        return 'Y';
     }
-    bool InputString(const QString& prompt1, const QString&, QString&) override {
-        Err(prompt1 + QStringLiteral(" -> Cancel"));
-        return false;
-    }
-    int Choose(const QString& question, const QString&, const QString&) override {
-        Err(question + QStringLiteral(" -> Cancel"));
-        return 0;
-    }
-    bool PickDate(CalDate&) override { return false; }
-    void ShowStatus(const QString&) override {}
-    void Notice(const QString&) override {}
-    void Flash(const QString&) override {}
-    void Progress(const QString&) override {}
-
-protected:
-    void SetBusyCursor(bool) override {}
 };
 
 // Prints each log line as it comes, so a long run shows its progress.

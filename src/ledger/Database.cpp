@@ -374,8 +374,10 @@ OpenResult OpenDatabase(TFCore& core) {
     p.ProcessEvents();
     if (!OpenLedgerStore(store, folder, fresh) || !tablesPresent(store))
         return abandon(core, OpenResult::Failed);
-    if (fresh)
-        WriteSettings(core); // marks the folder as holding KOVRAL data
+    // The settings file marks the folder as holding KOVRAL data: written for a
+    // new folder, and for one whose first start died after making its tables.
+    if (fresh || !QFileInfo::exists(SettingsPath(folder)))
+        WriteSettings(core);
     // An upgrade step that committed but was not yet recorded in the settings
     // (the program died in between) is not run again.
     if (const int v = tablesVersion(store); v > st.DBvn && v <= kCurrentSchema)

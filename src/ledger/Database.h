@@ -44,6 +44,8 @@ void SetDataFolder(TFCore& core, const QString& path);
 //     gets the nine tables at the current version and a settings file; so
 //     does a new folder whose making was cut short (no settings file, table
 //     files empty or with the creating transaction's journal beside them).
+//     A folder whose tables are there but whose settings file is not gets
+//     its settings file written.
 //   - A folder that another program holds open is refused: "Data folder
 //     <path> is already open in another KOVRAL" and Failed.  A lock file
 //     left empty by a program killed while taking it is removed after a

@@ -161,6 +161,11 @@ def check_folder(folder, expected, pending, checker=None, workdir=None):
     against what is on disk and updates expected.  Returns a list of
     problems (empty when the folder is sound)."""
     problems, rows = read_ledger(folder)
+    if (not expected.opened and not os.path.exists(os.path.join(folder, INI))
+            and problems and all("no such table" in p for p in problems)):
+        # Killed while making the new folder, before its tables committed:
+        # nothing was acknowledged; the next start must make it again.
+        problems, rows = [], {}
     if pending is not None:
         row_changes = [c for c in pending if c[0] != "balat"]
         after = expected.candidate(row_changes)

@@ -285,3 +285,22 @@ TEST(CrashSafety, FolderWithDataButNoSettingsIsNotRemade) {
     EXPECT_EQ(OpenDatabase(core), OpenResult::Failed);
     EXPECT_FALSE(QFileInfo::exists(dir.file(QStringLiteral("channel.db"))));
 }
+
+// The first start died after the tables committed but before the settings
+// file was written: opening writes it, so the folder is marked as holding
+// KOVRAL data (Database, Select and the health check look for it).
+TEST(CrashSafety, OpeningWritesAMissingSettingsFile) {
+    TempFolder dir;
+    {
+        ScriptedPrompter p;
+        TFCore core(p);
+        ASSERT_TRUE(OpenLedgerStore(core.store(), dir.path(), true));
+    }
+    ASSERT_FALSE(QFileInfo::exists(SettingsPath(dir.path())));
+    ScriptedPrompter p;
+    TFCore core(p);
+    SetDataFolder(core, dir.path());
+    ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
+    EXPECT_TRUE(QFileInfo::exists(SettingsPath(dir.path())));
+    EXPECT_TRUE(CloseDatabase(core));
+}

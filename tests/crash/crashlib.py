@@ -14,6 +14,7 @@ Only the Python standard library is used.
 import os
 import shutil
 import sqlite3
+import urllib.parse
 import subprocess
 
 TABLE_FILES = [("OBJ.DB", "obj"), ("TXN.DB", "txn"), ("PSTG.DB", "pstg"), ("movts.DB", "movts"),
@@ -98,10 +99,20 @@ def read_ledger(folder):
     attached) and returns (integrity problems, txn rows)."""
     problems = []
     rows = {}
-    con = sqlite3.connect(os.path.join(folder, "OBJ.DB"), timeout=5, isolation_level=None)
+    # Never create a file the program has not made yet: a folder killed before
+    # its first file exists must stay new for the next start.  Read-write (not
+    # read-only) so that SQLite can roll back a hot journal.
+    missing = [f for f, _ in TABLE_FILES if not os.path.exists(os.path.join(folder, f))]
+    if missing:
+        return ["no such table: %s (file missing)" % ", ".join(missing)], rows
+
+    def uri(f):
+        return "file:%s?mode=rw" % urllib.parse.quote(os.path.join(folder, f))
+
+    con = sqlite3.connect(uri("OBJ.DB"), timeout=5, isolation_level=None, uri=True)
     try:
         for f, name in TABLE_FILES[1:]:
-            con.execute("ATTACH DATABASE ? AS %s" % name, (os.path.join(folder, f),))
+            con.execute("ATTACH DATABASE ? AS %s" % name, (uri(f),))
         for f, name in TABLE_FILES:
             schema = "main" if name == "obj" else name
             res = [r[0] for r in con.execute("PRAGMA %s.integrity_check" % schema)]

@@ -659,6 +659,10 @@ bool MakeRepeater(TFCore& core, TxnRec& txn) {
         return false;
     t.Masterid = r.Id;
     t.Instance = 1;
+    // An instance carries a date of its own, as generated instances do; the
+    // health check reports one that has neither an actual nor a posting date.
+    if (IsNullDate(t.ActualDate))
+        t.ActualDate = t.Txndate;
     copySchedule(r, t.Rpt);
     if (!AmendTxn(core, t) || !st.commit())
         return false;

@@ -8,6 +8,7 @@
 #include "data/Tables.h"
 
 #include "base/Prompter.h"
+#include "base/Prompter.h"
 #include "data/Store.h"
 
 #include <QStringList>
@@ -164,6 +165,20 @@ bool OpenLedgerStore(Store& store, const QString& folder, bool create, int schem
     if (q.next() && q.int64(0) > 0)
         return true;
     return CreateLedgerTables(store, schemaVersion);
+}
+
+bool NextRowId(Store& store, Prompter& prompter, const QString& table, const QString& what, int& id) {
+    Query q(store, QStringLiteral("SELECT coalesce(max(Id), 0) FROM ") + table);
+    if (!q.next())
+        return false;
+    const std::int64_t top = q.int64(0);
+    q.reset();
+    if (top >= INT32_MAX) {
+        prompter.ProgramError(QStringLiteral("no ") + what + QStringLiteral(" id left"));
+        return false;
+    }
+    id = int(top + 1);
+    return true;
 }
 
 namespace SharedSql {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+class Prompter;
 class Store;
 
 // Object kinds (OBJ.DB Type).  Codes 2 and 5 are not used.
@@ -60,6 +61,11 @@ bool CreateLedgerTables(Store& store, int schemaVersion = kCurrentSchema);
 // With create, missing files are made and the tables created at
 // schemaVersion; without it a missing file is an error.
 bool OpenLedgerStore(Store& store, const QString& folder, bool create, int schemaVersion = kCurrentSchema);
+
+// The next key of a table whose rows take the highest Id + 1 (1 in an empty
+// table): obj, rptr, remdr.  When the ids have run out shows "Program error :
+// no <what> id left" and gives false; a store error gives false (reported).
+bool NextRowId(Store& store, Prompter& prompter, const QString& table, const QString& what, int& id);
 
 // The shared queries of the core, in SQLite's dialect.
 namespace SharedSql {

@@ -2,6 +2,7 @@
 // coloured enabling of boxes and the dragging panel.
 #include "forms/Placement.h"
 
+#include <QFrame>
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
@@ -155,4 +156,15 @@ void DragPanel::mouseMoveEvent(QMouseEvent* event) {
 void DragPanel::mouseReleaseEvent(QMouseEvent* event) {
     m_dragging = false;
     QFrame::mouseReleaseEvent(event);
+}
+
+QFrame* ColouredPanel(QWidget* parent, const QColor& colour) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QStringLiteral("Panel"));
+    panel->setFrameShape(QFrame::Box);
+    panel->setAutoFillBackground(true);
+    QPalette pal = panel->palette();
+    pal.setColor(QPalette::Window, colour);
+    panel->setPalette(pal);
+    return panel;
 }

@@ -10,6 +10,8 @@
 // enabled.
 #pragma once
 
+class QFrame;
+
 #include <QColor>
 #include <QFrame>
 #include <QPoint>
@@ -42,6 +44,9 @@ void ShowAtCursor(QWidget* window);
 int ShowModalAtCursor(QDialog* dialog);
 // Shows the window and, when it is minimised, restores it to normal size.
 void ShowRestored(QWidget* window);
+// A framed panel (object name "Panel") filled with colour, for the notice
+// windows.
+QFrame* ColouredPanel(QWidget* parent, const QColor& colour);
 
 // The size a window will have when shown: its own size once it has been
 // resized or shown, else its size hint.

@@ -25,13 +25,7 @@ TFFlash::TFFlash(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWind
     setObjectName(QStringLiteral("FFlash"));
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    Panel = new QFrame(this);
-    Panel->setObjectName(QStringLiteral("Panel"));
-    Panel->setFrameShape(QFrame::Box);
-    Panel->setAutoFillBackground(true);
-    QPalette pal = Panel->palette();
-    pal.setColor(QPalette::Window, NoticeColour());
-    Panel->setPalette(pal);
+    Panel = ColouredPanel(this, NoticeColour());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Panel);

@@ -1,6 +1,8 @@
 // The notice window.
 #include "forms/TFNotice.h"
 
+#include "forms/Placement.h"
+
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
@@ -23,13 +25,7 @@ TFNotice::TFNotice(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWi
     setWindowTitle(QStringLiteral("Notice"));
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    Panel = new QFrame(this);
-    Panel->setObjectName(QStringLiteral("Panel"));
-    Panel->setFrameShape(QFrame::Box);
-    Panel->setAutoFillBackground(true);
-    QPalette pal = Panel->palette();
-    pal.setColor(QPalette::Window, NoticeColour());
-    Panel->setPalette(pal);
+    Panel = ColouredPanel(this, NoticeColour());
 
     Label = new QLabel(Panel);
     Label->setObjectName(QStringLiteral("Label"));

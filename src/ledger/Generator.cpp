@@ -966,11 +966,9 @@ bool Generator::addReminders() {
                 NextDay(tg);
             CalDate rm = tg;
             PrevDays(rm, 14);
-            Query q(m_core.store(), QStringLiteral("SELECT coalesce(max(Id), 0) + 1 FROM remdr"));
-            if (!q.next())
+            int id = 0;
+            if (!NextRowId(m_core.store(), m_core.prompter(), QStringLiteral("remdr"), QStringLiteral("reminder"), id))
                 return false;
-            const int id = int(q.int64(0));
-            q.reset();
             Query ins(m_core.store(), QStringLiteral("INSERT INTO remdr (Id, Txnid, Text, Rmdate, Tgdate)"
                                                      " VALUES (:id, 0, :text, :rm, :tg)"));
             ins.bind("id", id).bind("text", nth(kReminders, n++ % 5)).bind("rm", CalToInt(rm)).bind("tg", CalToInt(tg));

@@ -169,12 +169,8 @@ bool AddObj(TFCore& core, ObjRec& rec) {
     if (!t.ok())
         return false;
     ObjRec r = rec;
-    if (r.Id < 1) {
-        Query q(core.store(), QStringLiteral("SELECT coalesce(max(Id), 0) + 1 FROM obj"));
-        if (!q.next())
-            return false;
-        r.Id = int(q.int64(0));
-    }
+    if (r.Id < 1 && !NextRowId(core.store(), core.prompter(), QStringLiteral("obj"), QStringLiteral("object"), r.Id))
+        return false;
     r.CreateTS = QDateTime::currentDateTime();
     if (!writeWholeRecord(core, r, true) || !t.commit())
         return false;

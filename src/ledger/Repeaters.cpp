@@ -354,17 +354,8 @@ bool WriteRepeater(TFCore& core, RptrRec& rptr) {
     bool exists = false;
     if (r.Id > 0) {
         exists = rptrExists(core, r.Id);
-    } else {
-        Query q(core.store(), QStringLiteral("SELECT coalesce(max(Id), 0) FROM rptr"));
-        if (!q.next())
-            return false;
-        const std::int64_t top = q.int64(0);
-        q.reset();
-        if (top >= INT32_MAX) {
-            core.prompter().ProgramError(QStringLiteral("no repeater id left"));
-            return false;
-        }
-        r.Id = int(top + 1);
+    } else if (!NextRowId(core.store(), core.prompter(), QStringLiteral("rptr"), QStringLiteral("repeater"), r.Id)) {
+        return false;
     }
     const bool chnum = rptrHasChnum(core.store());
     const QStringList cols = rptrColumns(chnum);
@@ -491,11 +482,9 @@ bool AddInstanceReminder(TFCore& core, const TxnRec& txn) {
     StoreTransaction st(core.store());
     if (!st.ok())
         return false;
-    Query top(core.store(), QStringLiteral("SELECT coalesce(max(Id), 0) FROM remdr"));
-    if (!top.next())
+    int id = 0;
+    if (!NextRowId(core.store(), core.prompter(), QStringLiteral("remdr"), QStringLiteral("reminder"), id))
         return false;
-    const std::int64_t id = top.int64(0) + 1;
-    top.reset();
     const QString text = JoinWithColon(JoinWithColon(txn.Name2, txn.Name4), txn.Narrative);
     Query q(core.store(), QStringLiteral("INSERT INTO remdr (Id, Txnid, Text, Rmdate, Tgdate) "
                                          "VALUES (:id, :txnid, :text, :rmdate, :tgdate)"));

@@ -8,7 +8,9 @@
 // and reached through Ledger(core), which creates it on first use.
 #pragma once
 
+#include "ledger/Channels.h"
 #include "ledger/Objects.h"
+#include "ledger/Transactions.h"
 
 #include <QDateTime>
 #include <QString>
@@ -39,6 +41,17 @@ struct LedgerState {
     // from the moment a rebalance empties movts until SetPaths has run).
     QDateTime lastRebalance;
     bool pathsSet = true;
+
+    // What the screens hand each other: the object chosen last in the account
+    // picker, the find-account dialog or an editor, and the channel chosen
+    // last for an external account.
+    ObjRec pickedObj;
+    ChannelRec pickedChannel;
+    // The entry form's current transaction (the template of the next New and
+    // the record a sweep proposal starts from) and its mode: 'N' new, 'E'
+    // edit, 'D' display.
+    TxnRec entryTxn;
+    char entryMode = 'N';
 };
 
 // The core's ledger state, created on first use.

@@ -6,6 +6,12 @@
 
 bool ScreenBuilt(Screen s) {
     switch (s) {
+    case Screen::Search:
+    case Screen::Repeaters:
+    case Screen::Reminders:
+    case Screen::Diary:
+    case Screen::Analysis:
+        return true;
     case Screen::Picker:
     case Screen::Editors:
     case Screen::Channels:
@@ -17,11 +23,6 @@ bool ScreenBuilt(Screen s) {
     case Screen::Postings:
     case Screen::Balances:
     case Screen::Clipboard:
-    case Screen::Search:
-    case Screen::Repeaters:
-    case Screen::Reminders:
-    case Screen::Diary:
-    case Screen::Analysis:
         return false;
     }
     return false;
@@ -112,9 +113,5 @@ void OpenBalancesInGroup(TFCore&, int, int) {}
 
 // ---- Clipboard
 void ExportList(QTableView*, const QString&) {}
-
-// ---- Search
-void OpenSearch(TFCore&) {}
-void Journal(TFCore&) {}
-void ListInstances(TFCore&, int, int) {}
-void ListCounterpartyCategory(TFCore&, int, int) {}
+void ExportGrid(const QAbstractItemModel*, const QString&) {}
+void PrintList(QTableView*, const QString&) {}

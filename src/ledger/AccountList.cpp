@@ -283,7 +283,9 @@ std::vector<AcSearchRow> LoadNameNotesResults(TFCore& core, int kind, const QDat
         r.Id = q.integer("id");
         r.Type = q.integer("type");
         r.Name = q.text("name");
-        const QString provider = q.text("name2");
+        // Only an external account's AccWith is its provider; a
+        // counterparty's names its credit account.
+        const QString provider = r.Type == otExtAcc ? q.text("name2") : QString();
         r.dpname = provider.isEmpty() ? r.Name : provider + QStringLiteral(" : ") + r.Name;
         r.kindText = KindName(r.Type, 'L', 'S').trimmed();
         const bool pays = q.boolean("cptypays"), rcvs = q.boolean("cptyrcvs");

@@ -162,6 +162,11 @@ TEST_F(AccountListTest, NameNotesSearchMarksMatchesAndListsKindAndGroups) {
     EXPECT_EQ(rows[2].Id, grp);
     EXPECT_EQ(rows[2].kindText, "external group");
 
+    // A counterparty's AccWith is its credit account, not a provider.
+    EXPECT_TRUE(core.store().exec(QStringLiteral("UPDATE obj SET AccWith = %1 WHERE Id = %2").arg(acc).arg(bank)));
+    EXPECT_EQ(MarkNameNotesMatches(core, "northern", ts), 1);
+    EXPECT_EQ(LoadNameNotesResults(core, otCpty, ts).at(0).dpname, "Northern Bank");
+
     // A later search does not list the earlier one's objects.
     const QDateTime later = ts.addSecs(1);
     EXPECT_EQ(MarkNameNotesMatches(core, "cash", later), 1);

@@ -91,11 +91,14 @@ TFAcSrchR::TFAcSrchR(TFCore& core, QWidget* parent) : QDialog(parent), m_core(co
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
     Grid->verticalHeader()->hide();
-    // Widths in characters, as laid out: name 80, type 20, subtype 15, dates 10.
-    const int ch = Grid->fontMetrics().horizontalAdvance(QLatin1Char('n'));
-    const int widths[] = {48, 20, 12, 12, 12, 12};
-    for (int c = 0; c < 6; ++c)
-        Grid->setColumnWidth(c, widths[c] * ch);
+    // The name takes what the others leave; the dates as wide as a date.
+    const QFontMetrics fm = Grid->fontMetrics();
+    const int date = fm.horizontalAdvance(QStringLiteral("0000-00-00")) + 16;
+    Grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    Grid->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("external account")) + 16);
+    Grid->setColumnWidth(2, fm.horizontalAdvance(QStringLiteral("payer/ee")) + 16);
+    for (int c = 3; c < 6; ++c)
+        Grid->setColumnWidth(c, date);
 
     Popup = new QMenu(this);
     DrillDownPop = Popup->addAction(QStringLiteral("Drill-down"));

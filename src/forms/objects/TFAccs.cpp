@@ -116,8 +116,11 @@ TFAccs::TFAccs(TFCore& core, bool second, QWidget* parent) : QDialog(parent), m_
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
     Grid->verticalHeader()->hide();
-    Grid->setColumnWidth(0, Grid->fontMetrics().horizontalAdvance(QLatin1Char('n')) * 40);
-    Grid->horizontalHeader()->setStretchLastSection(true);
+    // The name takes what the status leaves; no column is sized to its
+    // contents, which would read every row of a long list.
+    Grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    Grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Fixed);
+    Grid->setColumnWidth(1, Grid->fontMetrics().horizontalAdvance(QStringLiteral("favorite")) + 16);
     Grid->installEventFilter(this);
 
     SearchBox = new QLineEdit(this);
@@ -168,7 +171,7 @@ TFAccs::TFAccs(TFCore& core, bool second, QWidget* parent) : QDialog(parent), m_
     auto* outer = new QVBoxLayout(this);
     outer->setMenuBar(MainMenu);
     outer->addLayout(body);
-    resize(520, 460);
+    resize(560, 480);
 
     setTabOrder(SearchBox, FavRdio);
     setTabOrder(FavRdio, FirstBtn);

@@ -118,7 +118,7 @@ struct AcSearchRow {
     int Id = 0;
     int Type = 0;
     QString Name;   // the object's own name
-    QString dpname; // "<provider> : <name>" when it has a named provider
+    QString dpname; // external account: "<provider> : <name>" when it has a named provider
     QString kindText;
     QString subtype; // counterparties: "payer", "payee" or "payer/ee"
     QString opened, lastUsed, closed;

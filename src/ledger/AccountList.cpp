@@ -15,9 +15,9 @@ QString AccListSql(int kind, AccFilter filter) {
     // A provider-less account has no o2 row: its provider name counts as
     // empty (a NULL would sort those accounts by nothing at all).
     if (kind == otExtAcc)
-        sql += QStringLiteral("o2.name as holder, coalesce (lower (o2.name), '') as lname2, lower (o1.name) as lname3");
+        sql += QStringLiteral("o2.name as holder, coalesce (lower (o2.name), '') as lname2");
     else
-        sql += QStringLiteral("'' as holder, '' as lname2, lower (o1.name) as lname3");
+        sql += QStringLiteral("'' as holder");
     sql += QStringLiteral(" FROM obj o1");
     if (kind == otExtAcc)
         sql += QStringLiteral(" LEFT JOIN obj o2 ON o2.id = o1.accwith");
@@ -42,7 +42,7 @@ QString AccListSql(int kind, AccFilter filter) {
     }
     // Holder then own name as two keys: one concatenated key would put
     // "Banka"'s accounts among "Bank"'s.
-    sql += QStringLiteral("ORDER BY lname2, lname3, o1.id");
+    sql += kind == otExtAcc ? QStringLiteral("ORDER BY lname2, lname, o1.id") : QStringLiteral("ORDER BY lname, o1.id");
     return sql;
 }
 

@@ -27,6 +27,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 // The rows of the list with their two shown columns.
 class AccListModel : public QAbstractTableModel {
@@ -250,13 +251,17 @@ void TFAccs::SearchBoxChange() {
     const QString text = SearchBox->text();
     if (text.isEmpty())
         return;
-    std::vector<AccListRow> rows = m_model->rows();
-    const AccFilter before = m_filter;
-    int row = 0;
-    const bool found = SearchWidening(m_core, m_kind, m_filter, rows, text, row);
     Grid->setUpdatesEnabled(false);
-    if (m_filter != before) {
-        SetFilterSilently(m_filter);
+    // The shown list first; a wider list is loaded only when the text is not
+    // in it.
+    const AccSearchHit hit = SearchAccList(m_model->rows(), m_kind, text);
+    bool found = hit.found;
+    int row = std::max(hit.row, 0);
+    AccFilter wider = m_filter;
+    if (!found && WidenFilter(wider)) {
+        std::vector<AccListRow> rows = LoadAccList(m_core, m_kind, wider);
+        found = SearchWidening(m_core, m_kind, wider, rows, text, row);
+        SetFilterSilently(wider);
         m_model->setRows(std::move(rows));
     }
     GoToRow(row);

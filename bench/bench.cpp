@@ -15,6 +15,8 @@
 //   repeaters_year     GenerateAllRepeaters with BalAt one year further on
 //   hchk_check         the health check in check mode, backup copy included
 //   hchk_backup_copy   the backup copy alone (copying the data folder)
+//   account_list       the picker's ALL list of the kind with the most
+//                      objects, with a search walk that runs off its end
 // The folder itself is never changed: the runs work on a copy in a temporary
 // folder (made fresh for the runs that add data), unless --in-place is given.
 #include "base/Dates.h"
@@ -22,6 +24,7 @@
 #include "data/Core.h"
 #include "data/Settings.h"
 #include "data/Store.h"
+#include "ledger/AccountList.h"
 #include "ledger/Balances.h"
 #include "ledger/Database.h"
 #include "ledger/Generator.h"
@@ -226,6 +229,21 @@ int main(int argc, char** argv) {
             }));
         }
         figure("payment", medianOf(ms), "ms");
+    }
+
+    if (wanted("account_list")) {
+        const int kind = int(scalar(core, QStringLiteral("SELECT Type FROM obj GROUP BY Type ORDER BY count(*) DESC"
+                                                         " LIMIT 1")));
+        std::vector<double> ms;
+        std::size_t listed = 0;
+        for (int i = 0; i < runs; ++i)
+            ms.push_back(timed([&] {
+                const std::vector<AccListRow> rows = LoadAccList(core, kind, AccFilter::All);
+                listed = rows.size();
+                SearchAccList(rows, kind, QString(QChar(0xFFFD))); // sorts after every name
+            }));
+        figure("account_list", medianOf(ms), "ms");
+        figure("account_list_rows", double(listed), "rows");
     }
     CloseDatabase(core);
 

@@ -13,9 +13,10 @@ bool ScreenBuilt(Screen s) {
     case Screen::Analysis:
         return true;
     case Screen::Picker:
+    case Screen::AccountSearch:
+        return true;
     case Screen::Editors:
     case Screen::Channels:
-    case Screen::AccountSearch:
     case Screen::Entry:
     case Screen::Display:
     case Screen::Sweeps:
@@ -25,11 +26,6 @@ bool ScreenBuilt(Screen s) {
     case Screen::Clipboard:
         return false;
     }
-    return false;
-}
-
-// ---- Picker
-bool Pick(TFCore&, int, int) {
     return false;
 }
 
@@ -52,12 +48,6 @@ void ShowChannelDetails(TFCore&, int) {}
 int NewChannel(TFCore&, int) {
     return 0;
 }
-
-// ---- AccountSearch
-bool FindAccount(TFCore&, int, const ObjRec&) {
-    return false;
-}
-void AccountNameSearch(TFCore&, int) {}
 
 // ---- Entry
 bool NewTransaction(TFCore&, int& id) {

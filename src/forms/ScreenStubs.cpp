@@ -6,11 +6,12 @@
 
 bool ScreenBuilt(Screen s) {
     switch (s) {
+    case Screen::Entry:
+        return true;
     case Screen::Picker:
     case Screen::Editors:
     case Screen::Channels:
     case Screen::AccountSearch:
-    case Screen::Entry:
     case Screen::Display:
     case Screen::Sweeps:
     case Screen::CptyCategories:
@@ -57,27 +58,6 @@ bool FindAccount(TFCore&, int, const ObjRec&) {
     return false;
 }
 void AccountNameSearch(TFCore&, int) {}
-
-// ---- Entry
-bool NewTransaction(TFCore&, int& id) {
-    id = 0;
-    return false;
-}
-bool EditTransactionById(TFCore&, int) {
-    return false;
-}
-bool EditRecord(TFCore&, TxnRec&) {
-    return false;
-}
-int NewForAccount(TFCore&, const ObjRec&) {
-    return 0;
-}
-bool NewFromRecord(TFCore&, TxnRec&) {
-    return false;
-}
-bool NewSweepTransaction(TFCore&, const SweepRequest&, const QString&) {
-    return false;
-}
 
 // ---- Display
 void ShowTransaction(TFCore&, int) {}

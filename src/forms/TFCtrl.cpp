@@ -4,6 +4,7 @@
 #include "data/Core.h"
 #include "data/SettingsFile.h"
 #include "forms/FormPositions.h"
+#include "forms/Screens.h"
 #include "forms/TFAbout1.h"
 #include "forms/TFCal.h"
 #include "forms/TFRebal.h"
@@ -139,6 +140,12 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
     for (QAction* a : {ExternalItem, InternalItem, CptysItem, CtgysItem, NewTxnItem, SearchItem, JournalItem,
                        RepeatersItem, RemindersItem, DiaryItem, AnalysisItem})
         a->setEnabled(false);
+    NewTxnItem->setEnabled(ScreenBuilt(Screen::Entry));
+    connect(NewTxnItem, &QAction::triggered, this, [this] {
+        int id = 0;
+        if (m_core.databaseDetails.open && NewTransaction(m_core, id) && id > 0)
+            ShowTransaction(m_core, id);
+    });
 
     connect(ExitItem, &QAction::triggered, this, &QWidget::close);
     connect(SeekItem, &QAction::triggered, this, &TFCtrl::SeekAccountClick);
@@ -263,7 +270,9 @@ void TFCtrl::EscapeClick() {
         close();
 }
 
-void TFCtrl::StartTimer() { StartupTimer->start(); }
+void TFCtrl::StartTimer() {
+    StartupTimer->start();
+}
 
 void TFCtrl::StartTimerTick() {
     StartupTimer->stop();

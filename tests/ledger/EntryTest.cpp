@@ -344,6 +344,14 @@ TEST_F(Entry, SweepProposalBySourceKindAndSign) {
     EXPECT_EQ(t.Accid1, bank);
     EXPECT_EQ(t.Accid3, food);
     EXPECT_FALSE(SweepProposal(core, base, shop, fun, 700, D(2024, 6, 30), QStringLiteral("n"), t));
+
+    // Once saved, the swept account stands reconciled at 0 on the sweep's
+    // date; an earlier sweep leaves a later reconciled date where it is.
+    ASSERT_TRUE(SweepFollowUp(core, food, D(2024, 6, 30)));
+    EXPECT_EQ(obj(food).Reconciled, "2024-06-30");
+    ASSERT_TRUE(SweepFollowUp(core, food, D(2024, 5, 31)));
+    EXPECT_EQ(obj(food).Reconciled, "2024-06-30");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM txn WHERE Type = 'Z' AND Amt = 0")), 2);
 }
 
 } // namespace

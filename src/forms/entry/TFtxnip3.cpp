@@ -189,16 +189,16 @@ TFtxnip3::TFtxnip3(TFCore& core, QWidget* parent)
     PstgPanel = new QWidget(BasicsPage);
     auto* pstgRow = new QHBoxLayout(PstgPanel);
     pstgRow->setContentsMargins(0, 0, 0, 0);
-    CheckBox2 = new QCheckBox(QStringLiteral("Posting date        "), PstgPanel);
+    CheckBox2 = new QCheckBox(QStringLiteral("Posting date        "), BasicsPage);
     CheckBox2->setToolTip(QStringLiteral("The External Account, eg bank account, might be debited/credited a few "
                                          "days later than the Actual Txn Date"));
     PstgDateBox = new QLineEdit(PstgPanel);
     PstgDateBox->setObjectName(QStringLiteral("PstgDateBox"));
     PstgDateBox->setToolTip(QStringLiteral("in format yyyy-mm-dd"));
-    pstgRow->addWidget(CheckBox2);
     pstgRow->addWidget(PstgDateBox);
     DateButtons(PstgPanel, pstgRow, PstgPrevBtn, PstgNextBtn, PstgCalBtn);
-    grid->addWidget(PstgPanel, row++, 0, 1, 3);
+    grid->addWidget(CheckBox2, row, 0);
+    grid->addWidget(PstgPanel, row++, 1, 1, 2);
 
     auto* amtLbl = new QLabel(QStringLiteral("Amount"), BasicsPage);
     AmtBox = new QLineEdit(BasicsPage);
@@ -555,7 +555,7 @@ char TFtxnip3::Kind() const {
 
 void TFtxnip3::PayRcptLayout() {
     for (QWidget* w : std::initializer_list<QWidget*>{AccALbl, AccAbox, AccAChBtn, AccBLbl, AccBbox, AccCLbl, AccCbox,
-                                                      AccDLbl, AccDbox, accprovbtn, PstgPanel, PayTypeGrp})
+                                                      AccDLbl, AccDbox, accprovbtn, PstgPanel, CheckBox2, PayTypeGrp})
         w->setVisible(true);
     AccALbl->setText(QStringLiteral("External account "));
     AccBLbl->setText(QStringLiteral("Counterparty  "));
@@ -574,8 +574,8 @@ void TFtxnip3::CashCreditRule() {
 }
 
 void TFtxnip3::TransferLayout() {
-    for (QWidget* w : std::initializer_list<QWidget*>{accprovbtn, PstgPanel, PayTypeGrp, AccALbl, AccAbox, AccAChBtn,
-                                                      AccBLbl, AccBbox, AccCLbl, AccCbox, AccDLbl, AccDbox})
+    for (QWidget* w : std::initializer_list<QWidget*>{accprovbtn, PstgPanel, CheckBox2, PayTypeGrp, AccALbl, AccAbox,
+                                                      AccAChBtn, AccBLbl, AccBbox, AccCLbl, AccCbox, AccDLbl, AccDbox})
         w->setVisible(false);
     TfrTypeGrp->setVisible(true);
     if (ExtChk->isChecked()) {
@@ -820,6 +820,7 @@ void TFtxnip3::SetupModeN() {
     CancdChk->setChecked(false);
     Pages->setTabVisible(Pages->indexOf(CashbackPage), PaytRdio->isChecked());
     PstgPanel->setEnabled(true);
+    CheckBox2->setEnabled(true);
     Recolour();
 }
 
@@ -846,6 +847,7 @@ void TFtxnip3::SetupModeE() {
         e->clear();
     RepeatTicked(false);
     PstgPanel->setEnabled(!master);
+    CheckBox2->setEnabled(!master);
     CBChk->setChecked(false);
     Pages->setTabVisible(Pages->indexOf(CashbackPage), false);
     Recolour();
@@ -1056,6 +1058,12 @@ bool TFtxnip3::OpenForNew(TxnRec& tmpl, bool keepNarrative) {
         return false;
     }
     tmpl.Id = 0;
+    // A transaction entered like an instance is not one of its repeater's.
+    if (tmpl.Role != roleMaster) {
+        tmpl.Role = roleOrdinary;
+        tmpl.Masterid = 0;
+        tmpl.Instance = 0;
+    }
     LedgerState& state = Ledger(m_core);
     state.entryTxn = tmpl;
     const char type = tmpl.Type;
@@ -1067,6 +1075,10 @@ bool TFtxnip3::OpenForNew(TxnRec& tmpl, bool keepNarrative) {
     }
     SetDescrCaption();
     FillForm();
+    // Cashback belongs to a payment only: a receipt or transfer template
+    // hides the page that the previous payment left showing.
+    if (!PaytRdio->isChecked())
+        Pages->setTabVisible(Pages->indexOf(CashbackPage), false);
     if (state.entryTxn.Amt == 0)
         AmtBox->clear();
     return ShowModal(tmpl);

@@ -36,7 +36,7 @@ class TFtxnip3Test : public QObject {
         std::map<int, int> answer; // kind -> object id the picker hands back
         QList<int> picked;         // kinds asked of the picker, in order
         int preferred = 0;         // what the counterparty categories window gives
-        int bank = 0, cash = 0, shop = 0, food = 0, groceries = 0;
+        int bank = 0, cash = 0, shop = 0, food = 0, fun = 0, groceries = 0;
 
         Fixture() {
             OpenLedgerStore(core.store(), dir.path(), true, kCurrentSchema);
@@ -50,6 +50,7 @@ class TFtxnip3Test : public QObject {
             cash = add(otExtAcc, "Cash");
             shop = add(otCpty, "Shop");
             food = add(otPot, "Food");
+            fun = add(otPot, "Fun");
             groceries = add(otCtgy, "Groceries", food);
             answer = {{otExtAcc, bank}, {otCpty, shop}, {otPot, food}, {otCtgy, groceries}};
             EntryChoosers& c = EntryTestChoosers();
@@ -166,6 +167,36 @@ private Q_SLOTS:
         QCOMPARE(CalToDateStr(t.Txndate), QStringLiteral("2024-06-16"));
         QCOMPARE(CalToDateStr(t.Date2), QStringLiteral("2024-06-16"));
         QVERIFY(IsNullDate(t.ActualDate));
+    }
+
+    // A transfer between pots only: the external rows go, the sign button
+    // swaps the pots, and the stored transfer has no external side.
+    void internalOnlyTransfer() {
+        Fixture f;
+        WhenModal([&](QWidget*) {
+            f.click(f.form->TfrRdio);
+            QVERIFY(f.form->ExtChk->isChecked());
+            f.click(f.form->IntChk);
+            f.click(f.form->ExtChk);
+            QVERIFY(f.form->AccAbox->isHidden());
+            QCOMPARE(f.form->AccCLbl->text(), QStringLiteral("Internal acc - from "));
+            f.click(f.form->AccCbox);
+            f.answer[otPot] = f.fun;
+            f.click(f.form->AccDbox);
+            f.click(f.form->plusminusbtn);
+            QCOMPARE(f.form->AccCbox->text(), QStringLiteral("Fun"));
+            f.type(f.form->AmtBox, QStringLiteral("3.00"));
+            f.click(f.form->OKBtn);
+        });
+        int id = 0;
+        QVERIFY(f.form->NewTransaction(id));
+        QCOMPARE(f.prompter.notices(), QStringList{QStringLiteral("From & To accounts switched")});
+        const TxnRec t = f.txn(id);
+        QCOMPARE(t.Type, 'C');
+        QCOMPARE(t.Accid1, 0);
+        QCOMPARE(t.Accid2, 0);
+        QCOMPARE(t.Accid3, f.fun);
+        QCOMPARE(t.Accid4, f.food);
     }
 
     // Ticking Cashback with no cash account opens the chooser at once; -5.00

@@ -228,6 +228,31 @@ TEST_F(Entry, RepeatReminderQuestionAndCounts) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT max(Id) FROM txn")), n.Id);
 }
 
+TEST_F(Entry, UpdatingAMasterRewritesItsRepeaterOnly) {
+    EntryForm f = payment();
+    f.repeat = true;
+    f.freq = 'W';
+    TxnRec n = validated(f);
+    ASSERT_TRUE(CommitEntry(core, 'N', TxnRec(), n, EntryExtras()));
+    RptrRec r;
+    ASSERT_TRUE(ReadRepeater(core, n.Masterid, r));
+    const std::int64_t txns = scalar(QStringLiteral("SELECT count(*) FROM txn"));
+    const TxnRec master = TxnFromRepeater(r);
+
+    f.amountText = QStringLiteral("50.00");
+    f.freq = 'M';
+    TxnRec e = validated(f);
+    prompter.expectQuestion(QStringLiteral("Update repeater master - OK?"), 'Y');
+    ASSERT_TRUE(CommitEntry(core, 'E', master, e, EntryExtras()));
+    RptrRec after;
+    ASSERT_TRUE(ReadRepeater(core, n.Masterid, after));
+    EXPECT_EQ(after.Amt, 5000);
+    EXPECT_EQ(after.Freq, 'M');
+    EXPECT_EQ(after.Gento, r.Gento);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM txn")), txns);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM rptr")), 1);
+}
+
 TEST_F(Entry, CommitWritesCashbackLinkAndPot) {
     core.settings().CashbackAccId = cash;
     EntryForm f = payment();

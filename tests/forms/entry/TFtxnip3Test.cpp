@@ -136,6 +136,11 @@ private Q_SLOTS:
         });
         QVERIFY(!f.form->NewTransaction(id));
         QCOMPARE(id, 0);
+        // The category's default pot was already the internal account: the
+        // default is forgotten (the next Add sets it again).
+        ObjRec ctgy;
+        QVERIFY(ReadObj(f.core, f.groceries, ctgy));
+        QCOMPARE(ctgy.PotType, 0);
         QCOMPARE(f.form->LastTxn().Id, 1);
     }
 

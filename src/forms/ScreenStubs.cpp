@@ -6,18 +6,17 @@
 
 bool ScreenBuilt(Screen s) {
     switch (s) {
+    case Screen::Picker:
+    case Screen::AccountSearch:
+    case Screen::Entry:
     case Screen::Search:
     case Screen::Repeaters:
     case Screen::Reminders:
     case Screen::Diary:
     case Screen::Analysis:
         return true;
-    case Screen::Picker:
-    case Screen::AccountSearch:
-        return true;
     case Screen::Editors:
     case Screen::Channels:
-    case Screen::Entry:
     case Screen::Display:
     case Screen::Sweeps:
     case Screen::CptyCategories:
@@ -49,36 +48,9 @@ int NewChannel(TFCore&, int) {
     return 0;
 }
 
-// ---- Entry
-bool NewTransaction(TFCore&, int& id) {
-    id = 0;
-    return false;
-}
-bool EditTransactionById(TFCore&, int) {
-    return false;
-}
-bool EditRecord(TFCore&, TxnRec&) {
-    return false;
-}
-int NewForAccount(TFCore&, const ObjRec&) {
-    return 0;
-}
-bool NewFromRecord(TFCore&, TxnRec&) {
-    return false;
-}
-bool NewSweepTransaction(TFCore&, const SweepRequest&, const QString&) {
-    return false;
-}
-
 // ---- Display
 void ShowTransaction(TFCore&, int) {}
 void ShowTxnRecord(TFCore&, const TxnRec&) {}
-
-// ---- CptyCategories
-int ChooseCategory(TFCore&, int, char, bool) {
-    return 0;
-}
-void ShowForCounterparty(TFCore&, int) {}
 
 // ---- Sweeps
 bool ConfirmSweepToPot(TFCore&) {
@@ -91,6 +63,12 @@ void SweepGroup(TFCore&, int) {}
 bool DeleteSweep(TFCore&, const CalDate&, const QString&) {
     return false;
 }
+
+// ---- CptyCategories
+int ChooseCategory(TFCore&, int, char, bool) {
+    return 0;
+}
+void ShowForCounterparty(TFCore&, int) {}
 
 // ---- Postings
 void OpenPostings(TFCore&, int) {}

@@ -143,6 +143,12 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
     // Screens that are not built yet stay in the menu, disabled.
     for (QAction* a : {ExternalItem, InternalItem, CptysItem, CtgysItem, NewTxnItem})
         a->setEnabled(false);
+    NewTxnItem->setEnabled(ScreenBuilt(Screen::Entry));
+    connect(NewTxnItem, &QAction::triggered, this, [this] {
+        int id = 0;
+        if (m_core.databaseDetails.open && NewTransaction(m_core, id) && id > 0)
+            ShowTransaction(m_core, id);
+    });
 
     connect(ExitItem, &QAction::triggered, this, &QWidget::close);
     connect(SeekItem, &QAction::triggered, this, &TFCtrl::SeekAccountClick);

@@ -15,6 +15,9 @@
 //   repeaters_year     GenerateAllRepeaters with BalAt one year further on
 //   hchk_check         the health check in check mode, backup copy included
 //   hchk_backup_copy   the backup copy alone (copying the data folder)
+//   balances_values    the balances view of the external accounts opened
+//                      and its values shown (balances up to date)
+//   balances_expand_all  Expand all over the categories, values shown
 // The folder itself is never changed: the runs work on a copy in a temporary
 // folder (made fresh for the runs that add data), unless --in-place is given.
 #include "base/Dates.h"
@@ -22,7 +25,9 @@
 #include "data/Core.h"
 #include "data/Settings.h"
 #include "data/Store.h"
+#include "data/Tables.h"
 #include "ledger/Balances.h"
+#include "ledger/BalancesList.h"
 #include "ledger/Database.h"
 #include "ledger/Generator.h"
 #include "ledger/HealthCheck.h"
@@ -189,6 +194,29 @@ int main(int argc, char** argv) {
         for (int i = 0; i < runs; ++i)
             ms.push_back(timed([&] { Rebalance(core); }));
         figure("rebalance", medianOf(ms), "ms");
+    }
+
+    if (wanted("balances")) {
+        // As the user meets it: the view opened from the menu, then "Show
+        // values"; then the categories with every level expanded.
+        BalancesList list(core);
+        RebalanceIfNeeded(core);
+        std::vector<double> open, expand;
+        for (int i = 0; i < runs; ++i) {
+            open.push_back(timed([&] {
+                list.Open(otExtAcc);
+                list.ShowValues();
+            }));
+        }
+        figure("balances_values", medianOf(open), "ms");
+        figure("balances_values_rows", double(list.rows().size()), "rows");
+        for (int i = 0; i < runs; ++i) {
+            list.Open(otCtgy);
+            list.ShowValues();
+            expand.push_back(timed([&] { list.ExpandAll(); }));
+        }
+        figure("balances_expand_all", medianOf(expand), "ms");
+        figure("balances_expand_all_rows", double(list.rows().size()), "rows");
     }
 
     if (wanted("setrngbal")) {

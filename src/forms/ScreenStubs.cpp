@@ -6,6 +6,8 @@
 
 bool ScreenBuilt(Screen s) {
     switch (s) {
+    case Screen::Balances:
+        return true;
     case Screen::Picker:
     case Screen::Editors:
     case Screen::Channels:
@@ -15,7 +17,6 @@ bool ScreenBuilt(Screen s) {
     case Screen::Sweeps:
     case Screen::CptyCategories:
     case Screen::Postings:
-    case Screen::Balances:
     case Screen::Clipboard:
     case Screen::Search:
     case Screen::Repeaters:
@@ -105,10 +106,6 @@ bool DeleteSweep(TFCore&, const CalDate&, const QString&) {
 void OpenPostings(TFCore&, int) {}
 void OpenPostingsAtTxn(TFCore&, int, int) {}
 void OpenPostingsAtDate(TFCore&, int, const QString&) {}
-
-// ---- Balances
-void OpenBalances(TFCore&, int) {}
-void OpenBalancesInGroup(TFCore&, int, int) {}
 
 // ---- Clipboard
 void ExportList(QTableView*, const QString&) {}

@@ -4,6 +4,7 @@
 #include "data/Core.h"
 #include "data/SettingsFile.h"
 #include "forms/FormPositions.h"
+#include "forms/Screens.h"
 #include "forms/TFAbout1.h"
 #include "forms/TFCal.h"
 #include "forms/TFRebal.h"
@@ -136,9 +137,16 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
     AboutItem = bar->addAction(QStringLiteral("A&bout"));
 
     // Screens that are not built yet stay in the menu, disabled.
-    for (QAction* a : {ExternalItem, InternalItem, CptysItem, CtgysItem, NewTxnItem, SearchItem, JournalItem,
-                       RepeatersItem, RemindersItem, DiaryItem, AnalysisItem})
+    for (QAction* a : {NewTxnItem, SearchItem, JournalItem, RepeatersItem, RemindersItem, DiaryItem, AnalysisItem})
         a->setEnabled(false);
+    const std::pair<QAction*, int> balances[] = {{ExternalItem, 1}, {InternalItem, 6}, {CptysItem, 4}, {CtgysItem, 3}};
+    for (const auto& [item, kind] : balances) {
+        item->setEnabled(ScreenBuilt(Screen::Balances));
+        connect(item, &QAction::triggered, this, [this, kind = kind] {
+            if (m_core.databaseDetails.open)
+                OpenBalances(m_core, kind);
+        });
+    }
 
     connect(ExitItem, &QAction::triggered, this, &QWidget::close);
     connect(SeekItem, &QAction::triggered, this, &TFCtrl::SeekAccountClick);
@@ -263,7 +271,9 @@ void TFCtrl::EscapeClick() {
         close();
 }
 
-void TFCtrl::StartTimer() { StartupTimer->start(); }
+void TFCtrl::StartTimer() {
+    StartupTimer->start();
+}
 
 void TFCtrl::StartTimerTick() {
     StartupTimer->stop();

@@ -224,9 +224,14 @@ TFBals::TFBals(TFCore& core, QWidget* parent) : QMainWindow(parent), m_core(core
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
     Grid->horizontalHeader()->setHighlightSections(false);
-    const int charWidth = Grid->fontMetrics().averageCharWidth();
-    for (int c = 0; c < BalancesModel::ColumnCount; ++c)
-        Grid->setColumnWidth(c, BalancesModel::WidthChars(c) * charWidth + 6);
+    // Widths in average characters, never narrower than their titles.
+    const QFontMetrics cells = Grid->fontMetrics(), heads(Grid->horizontalHeader()->font());
+    const int charWidth = cells.averageCharWidth();
+    for (int c = 0; c < BalancesModel::ColumnCount; ++c) {
+        const QString title = Model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        Grid->setColumnWidth(c,
+                             std::max(BalancesModel::WidthChars(c) * charWidth, heads.horizontalAdvance(title)) + 12);
+    }
     Grid->installEventFilter(this);
     layout->addWidget(Grid, 1);
 

@@ -253,7 +253,9 @@ QString BalancesList::BuildSql() const {
         sql += QStringLiteral("AND ( ( m.pdpayts <> 0 ) OR ( m.pdrcpts <> 0 ) OR ( m.pdtfrs <> 0 ) ) ");
         break;
     case BalFilter::Available:
-        sql += QStringLiteral("AND ( ( ( O1.opendate <= :balto ) AND ( O1.closedate >= :balfrom ) ) ");
+        // A close date of 0 is no date: such an object is open.
+        sql += QStringLiteral("AND ( ( ( O1.opendate <= :balto ) AND ( ( O1.closedate >= :balfrom ) OR"
+                              " ( coalesce(O1.closedate, 0) = 0 ) ) ) ");
         if (m_balances)
             sql += QStringLiteral("OR ( ( m.pdpayts <> 0 ) OR ( m.pdrcpts <> 0 ) OR ( m.pdtfrs <> 0 ) OR"
                                   " ( m.bfdbal + m.prepdnet <> 0 ) ) ) ");
@@ -263,7 +265,7 @@ QString BalancesList::BuildSql() const {
             sql += QStringLiteral(") ");
         break;
     case BalFilter::Recents:
-        sql += QStringLiteral("AND (O1.closedate = 99999999) AND ( (O1.lastpstgdate IS NULL) OR"
+        sql += QStringLiteral("AND (coalesce(O1.closedate, 0) IN (0, 99999999)) AND ( (O1.lastpstgdate IS NULL) OR"
                               " (O1.lastpstgdate = 0) OR (O1.lastpstgdate >= :dmtchk) ) ");
         break;
     case BalFilter::All:

@@ -107,14 +107,14 @@ TEST_F(BalancesListTest, StampingKeepsEveryRowOfTheLevelShown) {
 }
 
 TEST_F(BalancesListTest, FiltersAndSequenceSelectTheRows) {
-    const int open = addObj(otPot, "Open");
+    const int open = addObj(otPot, "Open"); // no close date at all: open
     const int closedBefore = addObj(otPot, "Closed before");
     const int closedIn = addObj(otPot, "Closed in");
     const int dormant = addObj(otPot, "Dormant");
     exec(QStringLiteral("UPDATE obj SET CloseDate = 20231231 WHERE Id = %1").arg(closedBefore));
     exec(QStringLiteral("UPDATE obj SET CloseDate = 20240301 WHERE Id = %1").arg(closedIn));
     exec(QStringLiteral("UPDATE obj SET LastPstgDate = 20200101 WHERE Id = %1").arg(dormant));
-    exec(QStringLiteral("UPDATE obj SET LastPstgDate = 20240601 WHERE Id = %1").arg(open));
+    exec(QStringLiteral("UPDATE obj SET LastPstgDate = 20240601, CloseDate = 0 WHERE Id = %1").arg(open));
     ASSERT_TRUE(SetPaths(core));
     figures(open, 0, -300);
     figures(closedBefore, 500, 0);

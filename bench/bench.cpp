@@ -17,6 +17,7 @@
 //   hchk_backup_copy   the backup copy alone (copying the data folder)
 //   balances_values    the balances view of the external accounts opened
 //                      and its values shown (balances up to date)
+//   balances_values_rebal  the same when a rebalance is needed first
 //   balances_expand_all  Expand all over the categories, values shown
 // The folder itself is never changed: the runs work on a copy in a temporary
 // folder (made fresh for the runs that add data), unless --in-place is given.
@@ -210,6 +211,15 @@ int main(int argc, char** argv) {
         }
         figure("balances_values", medianOf(open), "ms");
         figure("balances_values_rows", double(list.rows().size()), "rows");
+        std::vector<double> rebal;
+        for (int i = 0; i < runs; ++i) {
+            core.SetRebalNeeded(true);
+            rebal.push_back(timed([&] {
+                list.Open(otExtAcc);
+                list.ShowValues();
+            }));
+        }
+        figure("balances_values_rebal", medianOf(rebal), "ms");
         for (int i = 0; i < runs; ++i) {
             list.Open(otCtgy);
             list.ShowValues();

@@ -240,6 +240,7 @@ TFBals::TFBals(TFCore& core, QWidget* parent) : QMainWindow(parent), m_core(core
     TotalsPanel->setObjectName(QStringLiteral("TotalsPanel"));
     FindBox = new QLineEdit(TotalsPanel);
     FindBox->setObjectName(QStringLiteral("FindBox"));
+    FindBox->installEventFilter(this);
     ClearBtn = ToolButton(TotalsPanel, "ClearBtn", QStringLiteral("x"), QString());
     ClearBtn->setFocusPolicy(Qt::NoFocus);
     CountLbl = TotalLabel(TotalsPanel, "CountLbl");
@@ -463,11 +464,26 @@ void TFBals::resizeEvent(QResizeEvent* event) {
 }
 
 bool TFBals::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Grid && event->type() == QEvent::KeyPress) {
+    if ((watched == Grid || watched == FindBox) && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
             RowActivated();
             return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            // While typing in the find box the arrows still move the list.
+            if (watched == FindBox) {
+                QKeyEvent copy(key->type(), key->key(), key->modifiers());
+                QCoreApplication::sendEvent(Grid, &copy);
+                return true;
+            }
+            break;
+        default:
+            break;
         }
     }
     return QMainWindow::eventFilter(watched, event);

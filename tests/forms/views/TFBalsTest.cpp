@@ -109,8 +109,12 @@ private Q_SLOTS:
         QCOMPARE(names(), (QStringList{"Bank", "Savings"}));
         QCOMPARE(m_bals->CurrentRow(), 1);
 
+        select(0);
         QTest::keyClicks(m_bals->FindBox, QStringLiteral("SA"));
         QCOMPARE(m_bals->CurrentRow(), 1);
+        QTest::keyClick(m_bals->FindBox, Qt::Key_Enter);
+        QCOMPARE(names(), (QStringList{"Fixed", "ISA"}));
+        m_bals->BackItem->trigger();
         m_bals->ExpandAllItem->trigger();
         QCOMPARE(names(), (QStringList{"Bank", "Savings : Fixed", "Savings : ISA"}));
     }

@@ -228,6 +228,17 @@ void BalancesList::StampAfresh() {
     StampAll(OpenGroupMembers(m_core, m_group, m_kind), NewStamp());
 }
 
+int BalancesList::ShowNewAccount(int id) {
+    StampAfresh();
+    Rebuild();
+    if (RowOfId(id) < 0 && filter != BalFilter::All) {
+        m_core.prompter().InfoAtCursor(QStringLiteral("Display filter will be widened to show new account"));
+        filter = BalFilter::All;
+        Rebuild();
+    }
+    return RowOfId(id);
+}
+
 bool BalancesList::ReloadGroup() {
     SetGroup(m_group);
     return Rebuild();

@@ -111,6 +111,11 @@ public:
     // A fresh stamp of the current group's direct members (after New,
     // Regroup); no rebuild.
     void StampAfresh();
+    // After a new account: a fresh stamp, a rebuild, and when the filter
+    // hides the account, "Display filter will be widened to show new
+    // account" and a rebuild with the filter All.  The account's row, -1
+    // when it is still not listed (created in another group).
+    int ShowNewAccount(int id);
     // Reads the current group again (after its editor saved) and rebuilds.
     bool ReloadGroup();
 

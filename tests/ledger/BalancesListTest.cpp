@@ -137,6 +137,15 @@ TEST_F(BalancesListTest, FiltersAndSequenceSelectTheRows) {
     ASSERT_TRUE(list.Rebuild());
     EXPECT_EQ(Names(list), (QStringList{"Open", "Closed before", "Dormant", "Closed in"}));
     EXPECT_EQ(list.FilterLabel(), "Filter : All");
+
+    // A new account that the filter hides widens it.
+    list.filter = BalFilter::Recents;
+    const int fresh = addObj(otPot, "Fresh");
+    exec(QStringLiteral("UPDATE obj SET CloseDate = 20240101 WHERE Id = %1").arg(fresh));
+    prompter.clearRecorded();
+    EXPECT_GE(list.ShowNewAccount(fresh), 0);
+    EXPECT_EQ(list.filter, BalFilter::All);
+    EXPECT_EQ(prompter.messages(), (QStringList{"Display filter will be widened to show new account"}));
 }
 
 TEST_F(BalancesListTest, ShowValuesRebalancesFirstAndFillsTheColumns) {

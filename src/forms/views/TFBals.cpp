@@ -578,15 +578,10 @@ void TFBals::NewAccountClick() {
     const int id = NewObject(m_core, m_list.kind(), FindBox->text());
     if (id == 0)
         return;
-    m_list.StampAfresh();
-    m_list.Rebuild();
-    if (m_list.RowOfId(id) < 0 && m_list.filter != BalFilter::All) {
-        m_core.prompter().InfoAtCursor(QStringLiteral("Display filter will be widened to show new account"));
-        m_list.filter = BalFilter::All;
+    const int row = m_list.ShowNewAccount(id);
+    if (m_list.filter == BalFilter::All)
         AllItem->setChecked(true);
-        m_list.Rebuild();
-    }
-    ShowList(m_list.RowOfId(id));
+    ShowList(row);
 }
 
 void TFBals::NewGroupClick() {

@@ -22,6 +22,10 @@
 //   entry_open_first   opening the entry form for New the first time (the
 //                      window is made), until its modal loop runs
 //   entry_open         opening it again, the usual case
+//   balances_values    the balances view of the external accounts opened
+//                      and its values shown (balances up to date)
+//   balances_values_rebal  the same when a rebalance is needed first
+//   balances_expand_all  Expand all over the categories, values shown
 // The folder itself is never changed: the runs work on a copy in a temporary
 // folder (made fresh for the runs that add data), unless --in-place is given.
 #include "base/Dates.h"
@@ -32,7 +36,9 @@
 #include "ledger/AccountList.h"
 #include "forms/Screens.h"
 #include "forms/entry/TFtxnip3.h"
+#include "data/Tables.h"
 #include "ledger/Balances.h"
+#include "ledger/BalancesList.h"
 #include "ledger/Database.h"
 #include "ledger/Entry.h"
 #include "ledger/Generator.h"
@@ -204,6 +210,38 @@ int main(int argc, char** argv) {
         for (int i = 0; i < runs; ++i)
             ms.push_back(timed([&] { Rebalance(core); }));
         figure("rebalance", medianOf(ms), "ms");
+    }
+
+    if (wanted("balances")) {
+        // As the user meets it: the view opened from the menu, then "Show
+        // values"; then the categories with every level expanded.
+        BalancesList list(core);
+        RebalanceIfNeeded(core);
+        std::vector<double> open, expand;
+        for (int i = 0; i < runs; ++i) {
+            open.push_back(timed([&] {
+                list.Open(otExtAcc);
+                list.ShowValues();
+            }));
+        }
+        figure("balances_values", medianOf(open), "ms");
+        figure("balances_values_rows", double(list.rows().size()), "rows");
+        std::vector<double> rebal;
+        for (int i = 0; i < runs; ++i) {
+            core.SetRebalNeeded(true);
+            rebal.push_back(timed([&] {
+                list.Open(otExtAcc);
+                list.ShowValues();
+            }));
+        }
+        figure("balances_values_rebal", medianOf(rebal), "ms");
+        for (int i = 0; i < runs; ++i) {
+            list.Open(otCtgy);
+            list.ShowValues();
+            expand.push_back(timed([&] { list.ExpandAll(); }));
+        }
+        figure("balances_expand_all", medianOf(expand), "ms");
+        figure("balances_expand_all_rows", double(list.rows().size()), "rows");
     }
 
     if (wanted("setrngbal")) {

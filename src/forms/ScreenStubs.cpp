@@ -9,6 +9,7 @@ bool ScreenBuilt(Screen s) {
     case Screen::Picker:
     case Screen::AccountSearch:
     case Screen::Entry:
+    case Screen::Balances:
     case Screen::Search:
     case Screen::Repeaters:
     case Screen::Reminders:
@@ -21,7 +22,6 @@ bool ScreenBuilt(Screen s) {
     case Screen::Sweeps:
     case Screen::CptyCategories:
     case Screen::Postings:
-    case Screen::Balances:
     case Screen::Clipboard:
         return false;
     }
@@ -74,10 +74,6 @@ void ShowForCounterparty(TFCore&, int) {}
 void OpenPostings(TFCore&, int) {}
 void OpenPostingsAtTxn(TFCore&, int, int) {}
 void OpenPostingsAtDate(TFCore&, int, const QString&) {}
-
-// ---- Balances
-void OpenBalances(TFCore&, int) {}
-void OpenBalancesInGroup(TFCore&, int, int) {}
 
 // ---- Clipboard
 void ExportList(QTableView*, const QString&) {}

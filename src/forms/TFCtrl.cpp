@@ -140,15 +140,22 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
     CalendarItem = ToolsMenu->addAction(QStringLiteral("&Calendar"));
     AboutItem = bar->addAction(QStringLiteral("A&bout"));
 
-    // Screens that are not built yet stay in the menu, disabled.
-    for (QAction* a : {ExternalItem, InternalItem, CptysItem, CtgysItem, NewTxnItem})
-        a->setEnabled(false);
+    // Every command opens its screen; a screen not built yet keeps its
+    // command disabled.
     NewTxnItem->setEnabled(ScreenBuilt(Screen::Entry));
     connect(NewTxnItem, &QAction::triggered, this, [this] {
         int id = 0;
         if (m_core.databaseDetails.open && NewTransaction(m_core, id) && id > 0)
             ShowTransaction(m_core, id);
     });
+    const std::pair<QAction*, int> balances[] = {{ExternalItem, 1}, {InternalItem, 6}, {CptysItem, 4}, {CtgysItem, 3}};
+    for (const auto& [item, kind] : balances) {
+        item->setEnabled(ScreenBuilt(Screen::Balances));
+        connect(item, &QAction::triggered, this, [this, kind = kind] {
+            if (m_core.databaseDetails.open)
+                OpenBalances(m_core, kind);
+        });
+    }
 
     connect(ExitItem, &QAction::triggered, this, &QWidget::close);
     connect(SeekItem, &QAction::triggered, this, &TFCtrl::SeekAccountClick);

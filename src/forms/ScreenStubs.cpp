@@ -6,9 +6,10 @@
 
 bool ScreenBuilt(Screen s) {
     switch (s) {
-    case Screen::Picker:
     case Screen::Editors:
     case Screen::Channels:
+        return true;
+    case Screen::Picker:
     case Screen::AccountSearch:
     case Screen::Entry:
     case Screen::Display:
@@ -30,26 +31,6 @@ bool ScreenBuilt(Screen s) {
 // ---- Picker
 bool Pick(TFCore&, int, int) {
     return false;
-}
-
-// ---- Editors
-int NewObject(TFCore&, int, const QString&) {
-    return 0;
-}
-bool EditObject(TFCore&, int) {
-    return false;
-}
-bool RegroupObjects(TFCore&, int, const std::vector<std::pair<int, QString>>&) {
-    return false;
-}
-
-// ---- Channels
-bool ChooseChannel(TFCore&, const ObjRec&, bool) {
-    return false;
-}
-void ShowChannelDetails(TFCore&, int) {}
-int NewChannel(TFCore&, int) {
-    return 0;
 }
 
 // ---- AccountSearch

@@ -4,6 +4,7 @@
 #include "data/Core.h"
 #include "data/SettingsFile.h"
 #include "forms/FormPositions.h"
+#include "forms/Screens.h"
 #include "forms/TFAbout1.h"
 #include "forms/TFCal.h"
 #include "forms/TFRebal.h"
@@ -219,11 +220,8 @@ void TFCtrl::SeekAccountClick() {
     const int id = text.trimmed().toInt(&isNumber);
     if (!isNumber || id < 1)
         return;
-    ObjRec obj;
-    if (!ReadObj(m_core, id, obj))
-        return;
-    // The account editors open from here once they exist; until then the
-    // object is only looked up (a missing id shows the reader's message).
+    // The editor of the object's kind; a missing id shows the reader's message.
+    EditObject(m_core, id);
 }
 
 void TFCtrl::EditNameClick() {
@@ -263,7 +261,9 @@ void TFCtrl::EscapeClick() {
         close();
 }
 
-void TFCtrl::StartTimer() { StartupTimer->start(); }
+void TFCtrl::StartTimer() {
+    StartupTimer->start();
+}
 
 void TFCtrl::StartTimerTick() {
     StartupTimer->stop();

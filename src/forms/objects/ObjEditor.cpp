@@ -16,6 +16,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -28,6 +29,16 @@ QString DateText(const CalDate& d) {
     if (IsNullDate(d) || CalToInt(d) == kNotClosed)
         return QString();
     return CalToDateStr(d);
+}
+
+bool IsBoxClick(QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress)
+        return true;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    return key->key() == Qt::Key_Space || key->key() == Qt::Key_F4 ||
+           (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier));
 }
 
 CalDate DateFromText(const QString& text) {
@@ -220,7 +231,7 @@ void ObjEditor::showEvent(QShowEvent* event) {
 }
 
 bool ObjEditor::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == CloseBox && event->type() == QEvent::MouseButtonPress && isEnabled()) {
+    if (watched == CloseBox && IsBoxClick(event)) {
         CloseBoxClick();
         return true;
     }

@@ -106,6 +106,9 @@ protected:
 // Shared helpers of the object windows.
 QString DateText(const CalDate& d);        // empty for no date or open
 CalDate DateFromText(const QString& text); // empty text: no date
+// A read-only box that acts as a button: a mouse press, or Space, F4 or
+// Alt+Down while it has the focus.
+bool IsBoxClick(QEvent* event);
 
 // The process-wide editor for an object kind (1, 3, 4, 6, or a group kind 7 to
 // 10), created on first use; nullptr for another kind or while that editor is

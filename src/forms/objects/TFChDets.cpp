@@ -9,6 +9,7 @@
 #include "ledger/LedgerState.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -172,6 +173,12 @@ void TFChDets::reject() {
         return;
     }
     QDialog::reject();
+}
+
+void TFChDets::closeEvent(QCloseEvent* event) {
+    if (m_state == 'E')
+        SetState('D');
+    QDialog::closeEvent(event);
 }
 
 namespace {

@@ -36,6 +36,11 @@ public:
     // Cancel, "Close" and Escape.
     void reject() override;
 
+protected:
+    // Closing the window by any other means discards the pending changes.
+    void closeEvent(QCloseEvent* event) override;
+
+public:
     QMenuBar* Menu;
     QAction* CloseItem;
     QAction* NewItem;

@@ -55,7 +55,7 @@ void TFCtgy::CloseBoxClick() {
 }
 
 bool TFCtgy::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == PotBox && event->type() == QEvent::MouseButtonPress) {
+    if (watched == PotBox && IsBoxClick(event)) {
         PotBoxClick();
         return true;
     }

@@ -33,7 +33,6 @@ TFChannels::TFChannels(TFCore& core, QWidget* parent) : QDialog(parent), m_core(
     ChList->setContextMenuPolicy(Qt::CustomContextMenu);
     Popup = new QMenu(this);
     ViewItem = Popup->addAction(QStringLiteral("View Channel details"));
-    ChList->addAction(ViewItem);
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);

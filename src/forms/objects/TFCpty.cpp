@@ -52,8 +52,7 @@ TFCpty::TFCpty(TFCore& core, QWidget* parent) : ObjEditor(core, QStringLiteral("
     PostingsItem = AccountsPopup->addAction(QStringLiteral("Postings"));
     UseDefaultItem = AccountsPopup->addAction(QStringLiteral("Use as default"));
     PostingsItem->setEnabled(ScreenBuilt(Screen::Postings));
-    // The popup's commands also work from the keyboard while the list has focus.
-    AccountsGrid->addActions({DetailsItem, PostingsItem, UseDefaultItem});
+    // The popup opens with the context-menu key as well as the right button.
     connect(AccountsGrid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { AccountsPopup->popup(AccountsGrid->viewport()->mapToGlobal(pos)); });
     connect(DetailsItem, &QAction::triggered, this, [this] {

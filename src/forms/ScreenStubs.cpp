@@ -7,6 +7,8 @@
 bool ScreenBuilt(Screen s) {
     switch (s) {
     case Screen::Picker:
+    case Screen::Editors:
+    case Screen::Channels:
     case Screen::AccountSearch:
     case Screen::Entry:
     case Screen::Balances:
@@ -16,8 +18,6 @@ bool ScreenBuilt(Screen s) {
     case Screen::Diary:
     case Screen::Analysis:
         return true;
-    case Screen::Editors:
-    case Screen::Channels:
     case Screen::Display:
     case Screen::Sweeps:
     case Screen::CptyCategories:
@@ -26,26 +26,6 @@ bool ScreenBuilt(Screen s) {
         return false;
     }
     return false;
-}
-
-// ---- Editors
-int NewObject(TFCore&, int, const QString&) {
-    return 0;
-}
-bool EditObject(TFCore&, int) {
-    return false;
-}
-bool RegroupObjects(TFCore&, int, const std::vector<std::pair<int, QString>>&) {
-    return false;
-}
-
-// ---- Channels
-bool ChooseChannel(TFCore&, const ObjRec&, bool) {
-    return false;
-}
-void ShowChannelDetails(TFCore&, int) {}
-int NewChannel(TFCore&, int) {
-    return 0;
 }
 
 // ---- Display

@@ -260,11 +260,8 @@ void TFCtrl::SeekAccountClick() {
     const int id = text.trimmed().toInt(&isNumber);
     if (!isNumber || id < 1)
         return;
-    ObjRec obj;
-    if (!ReadObj(m_core, id, obj))
-        return;
-    // The account editors open from here once they exist; until then the
-    // object is only looked up (a missing id shows the reader's message).
+    // The editor of the object's kind; a missing id shows the reader's message.
+    EditObject(m_core, id);
 }
 
 void TFCtrl::EditNameClick() {

@@ -1,12 +1,12 @@
 // The control window: caption, menu captions and their enabled state, the
 // database details, the period line and the status panel's colour, the name
-// box, seek by id and the exit question.
-#include "data/Core.h"
+// box, seek by id (opening the object's editor) and the exit question.
 #include "forms/TFCtrl.h"
+#include "ModalDriver.h"
+#include "data/Core.h"
 #include "forms/WidgetPrompter.h"
 #include "ledger/Database.h"
 #include "ledger/Objects.h"
-#include "ModalDriver.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -143,6 +143,28 @@ private Q_SLOTS:
             QTest::qWait(30);
             QVERIFY(!QApplication::activeModalWidget());
         }
+    }
+
+    void seekOpensTheEditorOfTheObjectsKind() {
+        ObjRec pot;
+        InitObjRec(pot);
+        pot.Type = 6;
+        pot.Name = QStringLiteral("Holiday fund");
+        pot.CloseDate = IntToCal(kNotClosed);
+        QVERIFY(AddObj(*m_core, pot));
+        QString caption, name;
+        WhenModal([&](QWidget* w) {
+            WhenModal([&](QWidget* editor) {
+                caption = editor->windowTitle();
+                name = editor->findChild<QLineEdit*>()->text();
+                qobject_cast<QDialog*>(editor)->reject();
+            });
+            w->findChild<QLineEdit*>()->setText(QString::number(pot.Id));
+            qobject_cast<QDialog*>(w)->accept();
+        });
+        m_ctrl->SeekAccountClick();
+        QCOMPARE(caption, QStringLiteral("Internal Account ('Pot') details"));
+        QCOMPARE(name, QStringLiteral("Holiday fund"));
     }
 
     void closingWritesTheSettings() {

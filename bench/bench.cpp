@@ -10,6 +10,12 @@
 //   setrngbal_first    SetRngBal of the account with the most postings when
 //                      its running balances were never computed (one run)
 //   setrngbal          the same when they are up to date (the usual case)
+//   postings_open_first  the postings view's load of the busiest account in
+//                      Statement style over all dates (running balances
+//                      brought up to date, the list query, the totals) and
+//                      the texts of its first 50 rows, when the account's
+//                      running balances were never computed (one run)
+//   postings_open      the same when they are up to date
 //   payment            one payment (WriteTransaction, its four postings) and
 //                      its durable commit, synchronous FULL
 //   repeaters_year     GenerateAllRepeaters with BalAt one year further on
@@ -27,6 +33,7 @@
 #include "ledger/Generator.h"
 #include "ledger/HealthCheck.h"
 #include "ledger/Objects.h"
+#include "ledger/PostingsList.h"
 #include "ledger/Repeaters.h"
 #include "ledger/Transactions.h"
 
@@ -156,7 +163,7 @@ int main(int argc, char** argv) {
     if (!openAt(core, work))
         return 1;
     const bool all = only.isEmpty();
-    const int busiest = !all && !wanted("setrngbal")
+    const int busiest = !all && !wanted("setrngbal") && !wanted("postings_open")
                             ? 0
                             : int(scalar(core, QStringLiteral("SELECT Objid FROM pstg WHERE Txntype NOT IN ('A', 'D')"
                                                               " GROUP BY Objid ORDER BY count(*) DESC LIMIT 1")));
@@ -199,6 +206,32 @@ int main(int argc, char** argv) {
             ms.push_back(timed([&] { SetRngBal(core, busiest, from); }));
         figure("setrngbal", medianOf(ms), "ms");
         figure("setrngbal_postings", double(busiestCount), "postings");
+    }
+
+    if (wanted("postings_open")) {
+        // As never computed: the running balances and flags as a new posting
+        // starts, and a cold page cache.
+        core.store().exec(
+            QStringLiteral("UPDATE pstg SET RngBal = 0, DpPstgDate = 0, DpRngBal = 0 WHERE Objid = %1").arg(busiest));
+        CloseDatabase(core);
+        if (!openAt(core, work))
+            return 1;
+        PostingsOptions o;
+        o.style = PostingsStyle::Statement;
+        std::size_t rows = 0;
+        auto open = [&] {
+            PostingsList list;
+            LoadPostings(core, busiest, o, list);
+            for (int i = 0; i < 50 && i < int(list.rows.size()); ++i)
+                CellsOf(list, i);
+            rows = list.rows.size();
+        };
+        figure("postings_open_first", timed(open), "ms");
+        std::vector<double> ms;
+        for (int i = 0; i < runs; ++i)
+            ms.push_back(timed(open));
+        figure("postings_open", medianOf(ms), "ms");
+        figure("postings_open_rows", double(rows), "rows");
     }
 
     if (wanted("payment")) {

@@ -50,16 +50,21 @@ const QString kInsertMovt = QStringLiteral(
 const QString kWalkPostings =
     QStringLiteral("SELECT Objid, Pstgdate, Txntype, Txnid, Amt FROM pstg ORDER BY Objid, Pstgdate");
 // SetRngBal's walk: the account's postings in running-balance order.
+// The stored running balance and flags come with each row, so that only the
+// rows that change are written.
 const QString kAccountPostings =
-    QStringLiteral("SELECT rowid, Txnid, Pstgdate, Txntype, Amt FROM pstg"
+    QStringLiteral("SELECT rowid, Txnid, Pstgdate, Txntype, Amt, coalesce(RngBal, 0), coalesce(DpPstgDate, 0),"
+                   " coalesce(DpRngBal, 0) FROM pstg"
                    " WHERE Objid = :objid AND Txntype <> 'A' AND Txntype <> 'D' ORDER BY Pstgdate, Txntype, Txnid");
 const QString kUpdateRngBal =
     QStringLiteral("UPDATE pstg SET RngBal = :rngbal, DpPstgDate = :dppstgdate, DpRngBal = :dprngbal "
                    "WHERE rowid = :rowid");
-const QString kUpdateRngBalChanged = QStringLiteral(
-    "UPDATE pstg SET RngBal = :rngbal, DpPstgDate = :dppstgdate, DpRngBal = :dprngbal WHERE rowid = :rowid AND "
-    "(coalesce(RngBal, 0) <> :rngbal OR coalesce(DpPstgDate, 0) <> :dppstgdate OR "
-    "coalesce(DpRngBal, 0) <> :dprngbal)");
+// Page cache of the postings file (KiB) while many running balances are
+// written: the first computation for a large account changes a row on
+// nearly every page, and a cache smaller than that spills dirty pages
+// mid-transaction, each spill syncing the journal again.
+constexpr int kWriteCacheKiB = 256 * 1024;
+constexpr size_t kManyChanges = 2000;
 
 // A 64-bit amount as the user reads amounts: "-21,474,836.49".
 QString FormatAmount64(Amount64 v) {
@@ -675,13 +680,15 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
         Amount bal = 0;
         bool first = true;
         bool last = true;
+        Amount storedBal = 0;
+        bool storedFirst = false;
+        bool storedLast = false;
     };
     std::vector<Row> rows;
     Store& store = core.store();
     StoreTransaction t(store);
     if (!t.ok())
         return 0;
-    // The order and the amounts come from the covering index alone.
     {
         sqlite3_stmt* st = store.acquire(kAccountPostings);
         if (!st)
@@ -701,6 +708,9 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
             }
             r.date = ParseDateBytes(sqlite3_column_text(st, 2), dateLen);
             r.amt = sqlite3_column_int(st, 4);
+            r.storedBal = sqlite3_column_int(st, 5);
+            r.storedFirst = sqlite3_column_int(st, 6) != 0;
+            r.storedLast = sqlite3_column_int(st, 7) != 0;
             rows.push_back(r);
         }
         const bool ok = rc == SQLITE_DONE;
@@ -729,40 +739,40 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
         ReportOutOfRange(core, objid, obj.Name, "Bal", result);
         return 0;
     }
-    // Compare and write in one statement per row, in rowid order, so that
-    // the table's pages are visited once each in file order however the
-    // account's dates lie; a row whose stored values are right is not
-    // written.  The last posting is always written.
+    // Only the rows whose stored values are wrong are written, and always
+    // the last posting; in rowid order, so that the table's pages are
+    // visited once each in file order however the account's dates lie.
     const sqlite3_int64 lastRowid = rows.empty() || rows.back().txnid < 1 ? -1 : rows.back().rowid;
-    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.rowid < b.rowid; });
-    for (const QString& sql : {kUpdateRngBalChanged, kUpdateRngBal}) {
-        const bool always = sql == kUpdateRngBal;
-        sqlite3_stmt* up = store.acquire(sql);
-        if (!up)
-            return 0;
-        const int pBal = sqlite3_bind_parameter_index(up, ":rngbal");
-        const int pFirst = sqlite3_bind_parameter_index(up, ":dppstgdate");
-        const int pLast = sqlite3_bind_parameter_index(up, ":dprngbal");
-        const int pRow = sqlite3_bind_parameter_index(up, ":rowid");
-        bool ok = true;
-        for (const Row& r : rows) {
-            if ((r.rowid == lastRowid) != always)
-                continue;
-            sqlite3_bind_int(up, pBal, r.bal);
-            sqlite3_bind_int(up, pFirst, r.first ? 1 : 0);
-            sqlite3_bind_int(up, pLast, r.last ? 1 : 0);
-            sqlite3_bind_int64(up, pRow, r.rowid);
-            ok = sqlite3_step(up) == SQLITE_DONE;
-            sqlite3_reset(up);
-            if (!ok) {
-                store.reportError();
-                break;
-            }
+    std::vector<const Row*> changed;
+    for (const Row& r : rows)
+        if (r.rowid == lastRowid || r.bal != r.storedBal || r.first != r.storedFirst || r.last != r.storedLast)
+            changed.push_back(&r);
+    std::sort(changed.begin(), changed.end(), [](const Row* a, const Row* b) { return a->rowid < b->rowid; });
+    if (changed.size() >= kManyChanges)
+        store.exec(QStringLiteral("PRAGMA pstg.cache_size = -%1").arg(kWriteCacheKiB));
+    sqlite3_stmt* up = store.acquire(kUpdateRngBal);
+    if (!up)
+        return 0;
+    const int pBal = sqlite3_bind_parameter_index(up, ":rngbal");
+    const int pFirst = sqlite3_bind_parameter_index(up, ":dppstgdate");
+    const int pLast = sqlite3_bind_parameter_index(up, ":dprngbal");
+    const int pRow = sqlite3_bind_parameter_index(up, ":rowid");
+    bool ok = true;
+    for (const Row* r : changed) {
+        sqlite3_bind_int(up, pBal, r->bal);
+        sqlite3_bind_int(up, pFirst, r->first ? 1 : 0);
+        sqlite3_bind_int(up, pLast, r->last ? 1 : 0);
+        sqlite3_bind_int64(up, pRow, r->rowid);
+        ok = sqlite3_step(up) == SQLITE_DONE;
+        sqlite3_reset(up);
+        if (!ok) {
+            store.reportError();
+            break;
         }
-        store.release(sql, up);
-        if (!ok)
-            return 0;
     }
+    store.release(kUpdateRngBal, up);
+    if (!ok)
+        return 0;
     if (!t.commit())
         return 0;
     return Amount(result);

@@ -6,6 +6,9 @@
 
 bool ScreenBuilt(Screen s) {
     switch (s) {
+    case Screen::Postings:
+    case Screen::Clipboard:
+        return true;
     case Screen::Picker:
     case Screen::Editors:
     case Screen::Channels:
@@ -14,9 +17,7 @@ bool ScreenBuilt(Screen s) {
     case Screen::Display:
     case Screen::Sweeps:
     case Screen::CptyCategories:
-    case Screen::Postings:
     case Screen::Balances:
-    case Screen::Clipboard:
     case Screen::Search:
     case Screen::Repeaters:
     case Screen::Reminders:
@@ -101,17 +102,9 @@ bool DeleteSweep(TFCore&, const CalDate&, const QString&) {
     return false;
 }
 
-// ---- Postings
-void OpenPostings(TFCore&, int) {}
-void OpenPostingsAtTxn(TFCore&, int, int) {}
-void OpenPostingsAtDate(TFCore&, int, const QString&) {}
-
 // ---- Balances
 void OpenBalances(TFCore&, int) {}
 void OpenBalancesInGroup(TFCore&, int, int) {}
-
-// ---- Clipboard
-void ExportList(QTableView*, const QString&) {}
 
 // ---- Search
 void OpenSearch(TFCore&) {}

@@ -740,29 +740,42 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
         return 0;
     }
     // Only the rows whose stored values are wrong are written, and always
-    // the last posting; in rowid order, so that the table's pages are
-    // visited once each in file order however the account's dates lie.
+    // the last posting.
     const sqlite3_int64 lastRowid = rows.empty() || rows.back().txnid < 1 ? -1 : rows.back().rowid;
-    std::vector<const Row*> changed;
+    std::vector<RngBalWrite> changed;
     for (const Row& r : rows)
         if (r.rowid == lastRowid || r.bal != r.storedBal || r.first != r.storedFirst || r.last != r.storedLast)
-            changed.push_back(&r);
-    std::sort(changed.begin(), changed.end(), [](const Row* a, const Row* b) { return a->rowid < b->rowid; });
-    if (changed.size() >= kManyChanges)
+            changed.push_back({r.rowid, r.bal, r.first, r.last});
+    if (!WriteRunningBalances(core, changed))
+        return 0;
+    if (!t.commit())
+        return 0;
+    return Amount(result);
+}
+
+bool WriteRunningBalances(TFCore& core, std::vector<RngBalWrite>& rows) {
+    if (rows.empty())
+        return true;
+    Store& store = core.store();
+    StoreTransaction t(store);
+    if (!t.ok())
+        return false;
+    std::sort(rows.begin(), rows.end(), [](const RngBalWrite& a, const RngBalWrite& b) { return a.rowid < b.rowid; });
+    if (rows.size() >= kManyChanges)
         store.exec(QStringLiteral("PRAGMA pstg.cache_size = -%1").arg(kWriteCacheKiB));
     sqlite3_stmt* up = store.acquire(kUpdateRngBal);
     if (!up)
-        return 0;
+        return false;
     const int pBal = sqlite3_bind_parameter_index(up, ":rngbal");
     const int pFirst = sqlite3_bind_parameter_index(up, ":dppstgdate");
     const int pLast = sqlite3_bind_parameter_index(up, ":dprngbal");
     const int pRow = sqlite3_bind_parameter_index(up, ":rowid");
     bool ok = true;
-    for (const Row* r : changed) {
-        sqlite3_bind_int(up, pBal, r->bal);
-        sqlite3_bind_int(up, pFirst, r->first ? 1 : 0);
-        sqlite3_bind_int(up, pLast, r->last ? 1 : 0);
-        sqlite3_bind_int64(up, pRow, r->rowid);
+    for (const RngBalWrite& r : rows) {
+        sqlite3_bind_int(up, pBal, r.bal);
+        sqlite3_bind_int(up, pFirst, r.first ? 1 : 0);
+        sqlite3_bind_int(up, pLast, r.last ? 1 : 0);
+        sqlite3_bind_int64(up, pRow, r.rowid);
         ok = sqlite3_step(up) == SQLITE_DONE;
         sqlite3_reset(up);
         if (!ok) {
@@ -771,11 +784,7 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
         }
     }
     store.release(kUpdateRngBal, up);
-    if (!ok)
-        return 0;
-    if (!t.commit())
-        return 0;
-    return Amount(result);
+    return ok && t.commit();
 }
 
 // ---- the balance period --------------------------------------------------------

@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr int kListCacheKiB = 128 * 1024;
+
 Amount Clamp(Amount64 v) {
     return Amount(std::clamp<Amount64>(v, kMinAmount, kMaxAmount));
 }
@@ -96,7 +98,7 @@ QString PostingsListSql(const PostingsOptions& o) {
         "SELECT p.txnid, p.objid, p.pstgdate, p.dppstgdate, p.dprngbal, p.amt, p.rngbal, p.reconciled, p.reconcode,"
         " p.recamt, p.contra, p.txntype,"
         " p.chnum, t.chnum AS txnchnum, t.ref, t.narrative, t.accid3, t.cancelled, t.type, t.masterid, t.instance,"
-        " t.accid1, t.accid4"
+        " t.accid1, t.accid4, p.rowid"
         " FROM pstg p LEFT JOIN txn t ON (t.id = p.txnid)");
     sql += o.includeDiary ? QStringLiteral(" WHERE ( (p.objid = :acc) OR (p.txntype = 'D') )")
                           : QStringLiteral(" WHERE (p.objid = :acc)");
@@ -127,9 +129,18 @@ bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, P
         return false;
     const Settings& s = core.settings();
     list.bfd = ComputeBroughtForward(s, list.account, list.movt, list.options.when);
-    if (list.options.style == PostingsStyle::Statement)
+    // A statement of all dates and channels lists every posting that the
+    // running balances run over: they are then checked and brought up to
+    // date from the rows as read (RefreshRunningBalances) rather than by a
+    // second walk over the account.
+    const bool statement = list.options.style == PostingsStyle::Statement;
+    const bool wholeAccount = list.options.when == PostingsWhen::All && list.options.channel < 0;
+    if (statement && !wholeAccount)
         SetRngBal(core, accountId, s.BalAt);
 
+    // Keep the pages of a large account in SQLite's own cache between
+    // refreshes rather than reading them from the file system each time.
+    core.store().exec(QStringLiteral("PRAGMA pstg.cache_size = -%1; PRAGMA txn.cache_size = -%1").arg(kListCacheKiB));
     QHash<int, QString> objNames, channelNames;
     {
         Query q(core.store(), QStringLiteral("SELECT Id, Name FROM obj"));
@@ -173,12 +184,14 @@ bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, P
         cMaster,
         cInstance,
         cAccid1,
-        cAccid4
+        cAccid4,
+        cRowid
     };
     list.rows.reserve(1024);
     QString lastDate; // consecutive rows share their date text
     while (q.next()) {
         PostingRow r;
+        r.rowid = q.int64(cRowid);
         r.txnid = int(q.int64(cTxnid));
         r.objid = int(q.int64(cObjid));
         const QString date = q.text(cDate);
@@ -216,7 +229,39 @@ bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, P
             list.canAssignPot = true;
         list.rows.push_back(std::move(r));
     }
-    return q.ok();
+    if (!q.ok())
+        return false;
+    return !(statement && wholeAccount) || RefreshRunningBalances(core, list);
+}
+
+bool RefreshRunningBalances(TFCore& core, PostingsList& list) {
+    const int objid = list.account.Id;
+    // The account's own postings in running-balance order: all but anchors
+    // and diary entries (the list's order is the walk's).
+    std::vector<PostingRow*> own;
+    own.reserve(list.rows.size());
+    for (PostingRow& r : list.rows)
+        if (r.objid == objid && r.txntype != TxnType::Anchor && r.txntype != TxnType::Diary)
+            own.push_back(&r);
+    Amount64 bal = list.account.BfdBal;
+    std::vector<RngBalWrite> changed;
+    for (size_t i = 0; i < own.size(); ++i) {
+        PostingRow& r = *own[i];
+        bal += r.amt;
+        if (!FitsAmount(bal)) {
+            SetRngBal(core, objid, core.settings().BalAt); // reports the figure, writes nothing
+            return false;
+        }
+        const bool first = i == 0 || own[i - 1]->pstgdate != r.pstgdate;
+        const bool last = i + 1 == own.size() || own[i + 1]->pstgdate != r.pstgdate;
+        if (Amount(bal) != r.rngbal || first != r.dppstgdate || last != r.dprngbal) {
+            r.rngbal = Amount(bal);
+            r.dppstgdate = first;
+            r.dprngbal = last;
+            changed.push_back({r.rowid, r.rngbal, first, last});
+        }
+    }
+    return WriteRunningBalances(core, changed);
 }
 
 QString PostingTypeName(char letter) {

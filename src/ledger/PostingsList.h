@@ -21,6 +21,7 @@
 #include "ledger/Objects.h"
 
 #include <QString>
+#include <cstdint>
 #include <vector>
 
 class TFCore;
@@ -61,6 +62,7 @@ QString PostingsListSql(const PostingsOptions& options);
 
 // One fetched row of the list query.
 struct PostingRow {
+    std::int64_t rowid = 0; // of the pstg row
     int txnid = 0;
     int objid = 0;
     QString pstgdate; // as stored, "yyyy-mm-dd" ("0000-00-00" for the anchor)
@@ -104,6 +106,13 @@ struct PostingsList {
 // are always listed in Postings style.  False (reported) when the account
 // cannot be read or a query fails.
 bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, PostingsList& list);
+
+// Brings the running balances and display flags of the account's postings
+// in list up to date, as SetRngBal would, from the rows as read: changed
+// rows are written and changed in list too.  For a list of every posting of
+// the account (all dates, all channels).  False (reported) on a write
+// failure or a balance beyond the Amount range.
+bool RefreshRunningBalances(TFCore& core, PostingsList& list);
 
 // The texts of row i.
 PostingCells CellsOf(const PostingsList& list, int i);

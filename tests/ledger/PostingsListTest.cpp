@@ -144,6 +144,17 @@ TEST_F(PostingsListTest, StatementCellsOfADay) {
     EXPECT_EQ(c[0].extaccnamedp, "Bank");
     EXPECT_TRUE(CheckRunningBalances(core, l));
     EXPECT_TRUE(prompter.messages().isEmpty());
+    // What the list shows is what is stored, as SetRngBal leaves it.
+    ASSERT_EQ(SetRngBal(core, bank, D(2024, 12, 31)), 5150);
+    for (const PostingRow& r : l.rows) {
+        PstgRec p;
+        ASSERT_TRUE(ReadPstg(core, r.txnid, r.objid, p));
+        if (r.txnid > 0) {
+            EXPECT_EQ(p.RngBal, r.rngbal) << r.txnid;
+            EXPECT_EQ(p.DpPstgDate, r.dppstgdate) << r.txnid;
+            EXPECT_EQ(p.DpRngBal, r.dprngbal) << r.txnid;
+        }
+    }
 
     // In Postings style every row has its date and none a running balance.
     PostingsList p = load(bank, PostingsWhen::All, PostingsStyle::Postings);

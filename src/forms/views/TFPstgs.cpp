@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -29,6 +30,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
@@ -256,9 +258,14 @@ TFPstgs::TFPstgs(TFCore& core, Prompter& prompter, QWidget* parent)
     Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 4);
     Grid->verticalHeader()->hide();
     Grid->horizontalHeader()->setHighlightSections(false);
-    const int charWidth = Grid->fontMetrics().averageCharWidth();
+    // Widths in characters of the digits' width, never narrower than the
+    // column's title.
+    const QFontMetrics fm = Grid->fontMetrics();
+    const int charWidth = fm.horizontalAdvance(QLatin1Char('0'));
     for (int c = 0; c < PostingsModel::cColumns; ++c)
-        Grid->setColumnWidth(c, kWidths[c] * charWidth + 8);
+        Grid->setColumnWidth(
+            c, std::max(kWidths[c] * charWidth + 10,
+                        fm.horizontalAdvance(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + 16));
     outer->addWidget(Grid, 1);
 
     // Totals under their amount columns.
@@ -351,7 +358,11 @@ TFPstgs::TFPstgs(TFCore& core, Prompter& prompter, QWidget* parent)
     connect(Grid->horizontalHeader(), &QHeaderView::sectionResized, this, &TFPstgs::AlignTotals);
     connect(Grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TFPstgs::AlignTotals);
 
-    resize(1000, 600);
+    // As wide as the usual columns need, within the screen.
+    QSize size(1240, 640);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(40, 80));
+    resize(size);
     RegisterForm(this);
 }
 

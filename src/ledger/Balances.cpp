@@ -56,15 +56,13 @@ const QString kAccountPostings =
     QStringLiteral("SELECT rowid, Txnid, Pstgdate, Txntype, Amt, coalesce(RngBal, 0), coalesce(DpPstgDate, 0),"
                    " coalesce(DpRngBal, 0) FROM pstg"
                    " WHERE Objid = :objid AND Txntype <> 'A' AND Txntype <> 'D' ORDER BY Pstgdate, Txntype, Txnid");
-const QString kUpdateRngBal =
-    QStringLiteral("UPDATE pstg SET RngBal = :rngbal, DpPstgDate = :dppstgdate, DpRngBal = :dprngbal "
-                   "WHERE rowid = :rowid");
 // Page cache of the postings file (KiB) while many running balances are
 // written: the first computation for a large account changes a row on
 // nearly every page, and a cache smaller than that spills dirty pages
 // mid-transaction, each spill syncing the journal again.
 constexpr int kWriteCacheKiB = 256 * 1024;
 constexpr size_t kManyChanges = 2000;
+constexpr size_t kBatch = 500;
 
 // A 64-bit amount as the user reads amounts: "-21,474,836.49".
 QString FormatAmount64(Amount64 v) {
@@ -763,28 +761,40 @@ bool WriteRunningBalances(TFCore& core, std::vector<RngBalWrite>& rows) {
     std::sort(rows.begin(), rows.end(), [](const RngBalWrite& a, const RngBalWrite& b) { return a.rowid < b.rowid; });
     if (rows.size() >= kManyChanges)
         store.exec(QStringLiteral("PRAGMA pstg.cache_size = -%1").arg(kWriteCacheKiB));
-    sqlite3_stmt* up = store.acquire(kUpdateRngBal);
-    if (!up)
-        return false;
-    const int pBal = sqlite3_bind_parameter_index(up, ":rngbal");
-    const int pFirst = sqlite3_bind_parameter_index(up, ":dppstgdate");
-    const int pLast = sqlite3_bind_parameter_index(up, ":dprngbal");
-    const int pRow = sqlite3_bind_parameter_index(up, ":rowid");
-    bool ok = true;
-    for (const RngBalWrite& r : rows) {
-        sqlite3_bind_int(up, pBal, r.bal);
-        sqlite3_bind_int(up, pFirst, r.first ? 1 : 0);
-        sqlite3_bind_int(up, pLast, r.last ? 1 : 0);
-        sqlite3_bind_int64(up, pRow, r.rowid);
-        ok = sqlite3_step(up) == SQLITE_DONE;
-        sqlite3_reset(up);
-        if (!ok) {
-            store.reportError();
-            break;
+    // Up to kBatch rows per statement, their values bound in one VALUES
+    // list: a statement per posting would cost more than the writing.
+    auto sqlFor = [](size_t n) {
+        QString sql = QStringLiteral("WITH v(r, b, f, l) AS (VALUES ");
+        for (size_t i = 0; i < n; ++i)
+            sql += i ? QStringLiteral(", (?, ?, ?, ?)") : QStringLiteral("(?, ?, ?, ?)");
+        return sql + QStringLiteral(") UPDATE pstg SET RngBal = v.b, DpPstgDate = v.f, DpRngBal = v.l FROM v"
+                                    " WHERE pstg.rowid = v.r");
+    };
+    // Three sizes of statement only, so that the statement cache stays small.
+    for (size_t from = 0, n = 0; from < rows.size(); from += n) {
+        const size_t left = rows.size() - from;
+        n = left >= kBatch ? kBatch : (left >= kBatch / 10 ? kBatch / 10 : 1);
+        const QString sql = sqlFor(n);
+        sqlite3_stmt* up = store.acquire(sql);
+        if (!up)
+            return false;
+        int k = 0;
+        for (size_t i = from; i < from + n; ++i) {
+            const RngBalWrite& r = rows[i];
+            sqlite3_bind_int64(up, ++k, r.rowid);
+            sqlite3_bind_int(up, ++k, r.bal);
+            sqlite3_bind_int(up, ++k, r.first ? 1 : 0);
+            sqlite3_bind_int(up, ++k, r.last ? 1 : 0);
         }
+        const bool ok = sqlite3_step(up) == SQLITE_DONE;
+        sqlite3_reset(up);
+        if (!ok)
+            store.reportError();
+        store.release(sql, up);
+        if (!ok)
+            return false;
     }
-    store.release(kUpdateRngBal, up);
-    return ok && t.commit();
+    return t.commit();
 }
 
 // ---- the balance period --------------------------------------------------------

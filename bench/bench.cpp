@@ -10,6 +10,12 @@
 //   setrngbal_first    SetRngBal of the account with the most postings when
 //                      its running balances were never computed (one run)
 //   setrngbal          the same when they are up to date (the usual case)
+//   postings_open_first  the postings view's load of the busiest account in
+//                      Statement style over all dates (running balances
+//                      brought up to date, the list query, the totals) and
+//                      the texts of its first 50 rows, when the account's
+//                      running balances were never computed (one run)
+//   postings_open      the same when they are up to date
 //   payment            one payment (WriteTransaction, its four postings) and
 //                      its durable commit, synchronous FULL
 //   repeaters_year     GenerateAllRepeaters with BalAt one year further on
@@ -44,6 +50,7 @@
 #include "ledger/Generator.h"
 #include "ledger/HealthCheck.h"
 #include "ledger/Objects.h"
+#include "ledger/PostingsList.h"
 #include "ledger/Repeaters.h"
 #include "ledger/Transactions.h"
 
@@ -56,6 +63,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -177,7 +185,7 @@ int main(int argc, char** argv) {
     if (!openAt(core, work))
         return 1;
     const bool all = only.isEmpty();
-    const int busiest = !all && !wanted("setrngbal")
+    const int busiest = !all && !wanted("setrngbal") && !wanted("postings_open")
                             ? 0
                             : int(scalar(core, QStringLiteral("SELECT Objid FROM pstg WHERE Txntype NOT IN ('A', 'D')"
                                                               " GROUP BY Objid ORDER BY count(*) DESC LIMIT 1")));
@@ -246,12 +254,53 @@ int main(int argc, char** argv) {
 
     if (wanted("setrngbal")) {
         const CalDate from = core.settings().BalFrom;
+        const std::clock_t c0 = std::clock();
         figure("setrngbal_first", timed([&] { SetRngBal(core, busiest, from); }), "ms");
+        figure("setrngbal_first_cpu", double(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC, "ms");
         std::vector<double> ms;
         for (int i = 0; i < runs; ++i)
             ms.push_back(timed([&] { SetRngBal(core, busiest, from); }));
         figure("setrngbal", medianOf(ms), "ms");
         figure("setrngbal_postings", double(busiestCount), "postings");
+    }
+
+    if (wanted("postings_open")) {
+        // As never computed: the running balances and flags as a new posting
+        // starts, and a cold page cache.
+        core.store().exec(
+            QStringLiteral("UPDATE pstg SET RngBal = 0, DpPstgDate = 0, DpRngBal = 0 WHERE Objid = %1").arg(busiest));
+        CloseDatabase(core);
+        if (!openAt(core, work))
+            return 1;
+        PostingsOptions o;
+        o.style = PostingsStyle::Statement;
+        std::size_t rows = 0;
+        auto open = [&] {
+            PostingsList list;
+            LoadPostings(core, busiest, o, list);
+            for (int i = 0; i < 50 && i < int(list.rows.size()); ++i)
+                CellsOf(list, i);
+            rows = list.rows.size();
+        };
+        // The processor time as well: on a shared machine the wall time
+        // also counts the other processes.
+        auto cpuTimed = [](const std::function<void()>& f, double& cpuMs) {
+            const std::clock_t c0 = std::clock();
+            const double ms = timed(f);
+            cpuMs = double(std::clock() - c0) * 1000.0 / CLOCKS_PER_SEC;
+            return ms;
+        };
+        double cpu = 0;
+        figure("postings_open_first", cpuTimed(open, cpu), "ms");
+        figure("postings_open_first_cpu", cpu, "ms");
+        std::vector<double> ms, cpus;
+        for (int i = 0; i < runs; ++i) {
+            ms.push_back(cpuTimed(open, cpu));
+            cpus.push_back(cpu);
+        }
+        figure("postings_open", medianOf(ms), "ms");
+        figure("postings_open_cpu", medianOf(cpus), "ms");
+        figure("postings_open_rows", double(rows), "rows");
     }
 
     if (wanted("payment")) {

@@ -11,7 +11,9 @@ bool ScreenBuilt(Screen s) {
     case Screen::Channels:
     case Screen::AccountSearch:
     case Screen::Entry:
+    case Screen::Postings:
     case Screen::Balances:
+    case Screen::Clipboard:
     case Screen::Search:
     case Screen::Repeaters:
     case Screen::Reminders:
@@ -21,8 +23,6 @@ bool ScreenBuilt(Screen s) {
     case Screen::Display:
     case Screen::Sweeps:
     case Screen::CptyCategories:
-    case Screen::Postings:
-    case Screen::Clipboard:
         return false;
     }
     return false;
@@ -49,13 +49,3 @@ int ChooseCategory(TFCore&, int, char, bool) {
     return 0;
 }
 void ShowForCounterparty(TFCore&, int) {}
-
-// ---- Postings
-void OpenPostings(TFCore&, int) {}
-void OpenPostingsAtTxn(TFCore&, int, int) {}
-void OpenPostingsAtDate(TFCore&, int, const QString&) {}
-
-// ---- Clipboard
-void ExportList(QTableView*, const QString&) {}
-void ExportGrid(const QAbstractItemModel*, const QString&) {}
-void PrintList(QTableView*, const QString&) {}

@@ -50,16 +50,19 @@ const QString kInsertMovt = QStringLiteral(
 const QString kWalkPostings =
     QStringLiteral("SELECT Objid, Pstgdate, Txntype, Txnid, Amt FROM pstg ORDER BY Objid, Pstgdate");
 // SetRngBal's walk: the account's postings in running-balance order.
+// The stored running balance and flags come with each row, so that only the
+// rows that change are written.
 const QString kAccountPostings =
-    QStringLiteral("SELECT rowid, Txnid, Pstgdate, Txntype, Amt FROM pstg"
+    QStringLiteral("SELECT rowid, Txnid, Pstgdate, Txntype, Amt, coalesce(RngBal, 0), coalesce(DpPstgDate, 0),"
+                   " coalesce(DpRngBal, 0) FROM pstg"
                    " WHERE Objid = :objid AND Txntype <> 'A' AND Txntype <> 'D' ORDER BY Pstgdate, Txntype, Txnid");
-const QString kUpdateRngBal =
-    QStringLiteral("UPDATE pstg SET RngBal = :rngbal, DpPstgDate = :dppstgdate, DpRngBal = :dprngbal "
-                   "WHERE rowid = :rowid");
-const QString kUpdateRngBalChanged = QStringLiteral(
-    "UPDATE pstg SET RngBal = :rngbal, DpPstgDate = :dppstgdate, DpRngBal = :dprngbal WHERE rowid = :rowid AND "
-    "(coalesce(RngBal, 0) <> :rngbal OR coalesce(DpPstgDate, 0) <> :dppstgdate OR "
-    "coalesce(DpRngBal, 0) <> :dprngbal)");
+// Page cache of the postings file (KiB) while many running balances are
+// written: the first computation for a large account changes a row on
+// nearly every page, and a cache smaller than that spills dirty pages
+// mid-transaction, each spill syncing the journal again.
+constexpr int kWriteCacheKiB = 256 * 1024;
+constexpr size_t kManyChanges = 2000;
+constexpr size_t kBatch = 500;
 
 // A 64-bit amount as the user reads amounts: "-21,474,836.49".
 QString FormatAmount64(Amount64 v) {
@@ -675,13 +678,15 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
         Amount bal = 0;
         bool first = true;
         bool last = true;
+        Amount storedBal = 0;
+        bool storedFirst = false;
+        bool storedLast = false;
     };
     std::vector<Row> rows;
     Store& store = core.store();
     StoreTransaction t(store);
     if (!t.ok())
         return 0;
-    // The order and the amounts come from the covering index alone.
     {
         sqlite3_stmt* st = store.acquire(kAccountPostings);
         if (!st)
@@ -701,6 +706,9 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
             }
             r.date = ParseDateBytes(sqlite3_column_text(st, 2), dateLen);
             r.amt = sqlite3_column_int(st, 4);
+            r.storedBal = sqlite3_column_int(st, 5);
+            r.storedFirst = sqlite3_column_int(st, 6) != 0;
+            r.storedLast = sqlite3_column_int(st, 7) != 0;
             rows.push_back(r);
         }
         const bool ok = rc == SQLITE_DONE;
@@ -729,43 +737,64 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
         ReportOutOfRange(core, objid, obj.Name, "Bal", result);
         return 0;
     }
-    // Compare and write in one statement per row, in rowid order, so that
-    // the table's pages are visited once each in file order however the
-    // account's dates lie; a row whose stored values are right is not
-    // written.  The last posting is always written.
+    // Only the rows whose stored values are wrong are written, and always
+    // the last posting.
     const sqlite3_int64 lastRowid = rows.empty() || rows.back().txnid < 1 ? -1 : rows.back().rowid;
-    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.rowid < b.rowid; });
-    for (const QString& sql : {kUpdateRngBalChanged, kUpdateRngBal}) {
-        const bool always = sql == kUpdateRngBal;
-        sqlite3_stmt* up = store.acquire(sql);
-        if (!up)
-            return 0;
-        const int pBal = sqlite3_bind_parameter_index(up, ":rngbal");
-        const int pFirst = sqlite3_bind_parameter_index(up, ":dppstgdate");
-        const int pLast = sqlite3_bind_parameter_index(up, ":dprngbal");
-        const int pRow = sqlite3_bind_parameter_index(up, ":rowid");
-        bool ok = true;
-        for (const Row& r : rows) {
-            if ((r.rowid == lastRowid) != always)
-                continue;
-            sqlite3_bind_int(up, pBal, r.bal);
-            sqlite3_bind_int(up, pFirst, r.first ? 1 : 0);
-            sqlite3_bind_int(up, pLast, r.last ? 1 : 0);
-            sqlite3_bind_int64(up, pRow, r.rowid);
-            ok = sqlite3_step(up) == SQLITE_DONE;
-            sqlite3_reset(up);
-            if (!ok) {
-                store.reportError();
-                break;
-            }
-        }
-        store.release(sql, up);
-        if (!ok)
-            return 0;
-    }
+    std::vector<RngBalWrite> changed;
+    for (const Row& r : rows)
+        if (r.rowid == lastRowid || r.bal != r.storedBal || r.first != r.storedFirst || r.last != r.storedLast)
+            changed.push_back({r.rowid, r.bal, r.first, r.last});
+    if (!WriteRunningBalances(core, changed))
+        return 0;
     if (!t.commit())
         return 0;
     return Amount(result);
+}
+
+bool WriteRunningBalances(TFCore& core, std::vector<RngBalWrite>& rows) {
+    if (rows.empty())
+        return true;
+    Store& store = core.store();
+    StoreTransaction t(store);
+    if (!t.ok())
+        return false;
+    std::sort(rows.begin(), rows.end(), [](const RngBalWrite& a, const RngBalWrite& b) { return a.rowid < b.rowid; });
+    if (rows.size() >= kManyChanges)
+        store.exec(QStringLiteral("PRAGMA pstg.cache_size = -%1").arg(kWriteCacheKiB));
+    // Up to kBatch rows per statement, their values bound in one VALUES
+    // list: a statement per posting would cost more than the writing.
+    auto sqlFor = [](size_t n) {
+        QString sql = QStringLiteral("WITH v(r, b, f, l) AS (VALUES ");
+        for (size_t i = 0; i < n; ++i)
+            sql += i ? QStringLiteral(", (?, ?, ?, ?)") : QStringLiteral("(?, ?, ?, ?)");
+        return sql + QStringLiteral(") UPDATE pstg SET RngBal = v.b, DpPstgDate = v.f, DpRngBal = v.l FROM v"
+                                    " WHERE pstg.rowid = v.r");
+    };
+    // Three sizes of statement only, so that the statement cache stays small.
+    for (size_t from = 0, n = 0; from < rows.size(); from += n) {
+        const size_t left = rows.size() - from;
+        n = left >= kBatch ? kBatch : (left >= kBatch / 10 ? kBatch / 10 : 1);
+        const QString sql = sqlFor(n);
+        sqlite3_stmt* up = store.acquire(sql);
+        if (!up)
+            return false;
+        int k = 0;
+        for (size_t i = from; i < from + n; ++i) {
+            const RngBalWrite& r = rows[i];
+            sqlite3_bind_int64(up, ++k, r.rowid);
+            sqlite3_bind_int(up, ++k, r.bal);
+            sqlite3_bind_int(up, ++k, r.first ? 1 : 0);
+            sqlite3_bind_int(up, ++k, r.last ? 1 : 0);
+        }
+        const bool ok = sqlite3_step(up) == SQLITE_DONE;
+        sqlite3_reset(up);
+        if (!ok)
+            store.reportError();
+        store.release(sql, up);
+        if (!ok)
+            return false;
+    }
+    return t.commit();
 }
 
 // ---- the balance period --------------------------------------------------------

@@ -31,6 +31,8 @@
 
 #include <QDateTime>
 #include <QString>
+#include <cstdint>
+#include <vector>
 
 class TFCore;
 struct ObjRec;
@@ -113,6 +115,19 @@ bool SetPaths(TFCore& core);
 // balance beyond the Amount range is reported, nothing is written, and the
 // result is 0.
 Amount SetRngBal(TFCore& core, int objid, const CalDate& date);
+
+// One posting's running balance and display flags to store, by its rowid.
+struct RngBalWrite {
+    std::int64_t rowid = 0;
+    Amount bal = 0;
+    bool first = false;
+    bool last = false;
+};
+// Stores the running balances and flags given (sorting them into rowid
+// order, so that the table's pages are visited once each in file order).
+// One store transaction; false (reported) when a write failed, nothing then
+// written.
+bool WriteRunningBalances(TFCore& core, std::vector<RngBalWrite>& rows);
 
 // Refreshes the screen, then shows text on the status panel (empty clears
 // it).

@@ -694,9 +694,8 @@ void TFBals::ExportClick() {
 }
 
 void TFBals::PrintClick() {
-    m_core.prompter().InfoAtCursor(
-        QStringLiteral("Printing is unfortunately no longer supported because of a bug in Quick Reports - "
-                       "apologies.\rSuggest export to Excel & print from there."));
+    // Printing works here: the list goes to the printer through the print dialog.
+    PrintList(Grid, QStringLiteral("KOVRAL ") + windowTitle() + QStringLiteral("  ") + PeriodBtn->text());
 }
 
 void TFBals::RowActivated() {

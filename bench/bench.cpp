@@ -32,6 +32,10 @@
 //                      and its values shown (balances up to date)
 //   balances_values_rebal  the same when a rebalance is needed first
 //   balances_expand_all  Expand all over the categories, values shown
+//   analysis_rebuild   MTHLY.DB rebuilt for the categories' year to BalAt
+//   analysis_grid      the analysis's top level laid out (Month-on-Month)
+//   search_text        a text search over every transaction, marking included
+//   search_journal     the journal of the balance period, date flags included
 // The folder itself is never changed: the runs work on a copy in a temporary
 // folder (made fresh for the runs that add data), unless --in-place is given.
 #include "base/Dates.h"
@@ -43,6 +47,7 @@
 #include "forms/Screens.h"
 #include "forms/entry/TFtxnip3.h"
 #include "data/Tables.h"
+#include "ledger/Analysis.h"
 #include "ledger/Balances.h"
 #include "ledger/BalancesList.h"
 #include "ledger/Database.h"
@@ -52,6 +57,7 @@
 #include "ledger/Objects.h"
 #include "ledger/PostingsList.h"
 #include "ledger/Repeaters.h"
+#include "ledger/TxnSearch.h"
 #include "ledger/Transactions.h"
 
 #include <QApplication>
@@ -405,6 +411,47 @@ int main(int argc, char** argv) {
             }
             figure("entry_open", medianOf(ms), "ms");
         }
+    }
+    if (wanted("analysis")) {
+        // The analysis of the categories for the balance period's year, as
+        // its start dialog opens it: MTHLY.DB rebuilt, then the top level laid out.
+        const CalDate end = core.settings().BalAt;
+        std::vector<double> rebuild, grid;
+        std::size_t rows = 0;
+        for (int i = 0; i < runs; ++i) {
+            rebuild.push_back(timed([&] { RebuildMonthly(core, end, otCtgy); }));
+            grid.push_back(timed([&] {
+                AnalysisGrid g;
+                BuildAnalysisGrid(core, AnalysisMode::MonthOnMonth, otCtgy, AnalysisStart(end), end, end,
+                                  StampAnalysisMembers(core, 0, otCtgy), true, g);
+                rows = g.rows.size();
+            }));
+        }
+        figure("analysis_rebuild", medianOf(rebuild), "ms");
+        figure("analysis_grid", medianOf(grid), "ms");
+        figure("analysis_grid_rows", double(rows), "rows");
+    }
+
+    if (wanted("search")) {
+        // A text search over every transaction (marking included) and the
+        // journal of the balance period, as the results window loads them.
+        std::vector<double> text, journal;
+        std::size_t found = 0, listed = 0;
+        for (int i = 0; i < runs; ++i) {
+            std::vector<SearchRow> rows;
+            SearchRequest req;
+            req.mode = SearchMode::Text;
+            req.text = QStringLiteral("rent");
+            text.push_back(timed([&] { RunSearch(core, req, rows); }));
+            found = rows.size();
+            req.mode = SearchMode::Journal;
+            journal.push_back(timed([&] { RunSearch(core, req, rows); }));
+            listed = rows.size();
+        }
+        figure("search_text", medianOf(text), "ms");
+        figure("search_text_rows", double(found), "rows");
+        figure("search_journal", medianOf(journal), "ms");
+        figure("search_journal_rows", double(listed), "rows");
     }
     CloseDatabase(core);
 

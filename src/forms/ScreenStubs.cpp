@@ -6,14 +6,15 @@
 
 bool ScreenBuilt(Screen s) {
     switch (s) {
+    case Screen::Display:
+    case Screen::Sweeps:
+    case Screen::CptyCategories:
+        return true;
     case Screen::Picker:
     case Screen::Editors:
     case Screen::Channels:
     case Screen::AccountSearch:
     case Screen::Entry:
-    case Screen::Display:
-    case Screen::Sweeps:
-    case Screen::CptyCategories:
     case Screen::Postings:
     case Screen::Balances:
     case Screen::Clipboard:
@@ -76,28 +77,6 @@ bool NewFromRecord(TFCore&, TxnRec&) {
     return false;
 }
 bool NewSweepTransaction(TFCore&, const SweepRequest&, const QString&) {
-    return false;
-}
-
-// ---- Display
-void ShowTransaction(TFCore&, int) {}
-void ShowTxnRecord(TFCore&, const TxnRec&) {}
-
-// ---- CptyCategories
-int ChooseCategory(TFCore&, int, char, bool) {
-    return 0;
-}
-void ShowForCounterparty(TFCore&, int) {}
-
-// ---- Sweeps
-bool ConfirmSweepToPot(TFCore&) {
-    return false;
-}
-bool SweepBalance(TFCore&, int, Amount, const CalDate&) {
-    return false;
-}
-void SweepGroup(TFCore&, int) {}
-bool DeleteSweep(TFCore&, const CalDate&, const QString&) {
     return false;
 }
 

@@ -1,0 +1,212 @@
+// Sweeps: the one-balance proposal, its follow-up reconciliation, the group
+// sweep and deleting a sweep.
+#include "LedgerFixture.h"
+
+#include "ledger/Balances.h"
+#include "ledger/LedgerState.h"
+#include "ledger/Sweeps.h"
+
+namespace {
+
+class Sweeps : public LedgerFixture {
+protected:
+    int bank = 0, shop = 0, food = 0, groceries = 0, savings = 0;
+    const QString narr = QStringLiteral("2024-06-15 10:11:12");
+
+    void SetUp() override {
+        LedgerFixture::SetUp();
+        bank = addObj(otExtAcc, QStringLiteral("Bank"));
+        shop = addObj(otCpty, QStringLiteral("Shop"));
+        food = addObj(otPot, QStringLiteral("Food"));
+        groceries = addObj(otCtgy, QStringLiteral("Groceries"));
+        savings = addObj(otPot, QStringLiteral("Savings"));
+        ObjRec s;
+        ASSERT_TRUE(ReadObj(core, savings, s));
+        SetSweepToPot(core, s);
+    }
+
+    // A pot transfer of amt from one pot to another (negative amounts put a
+    // pot below zero).
+    void potTransfer(int from, int to, Amount amt) {
+        TxnRec t = txnOf('G', amt, D(2024, 3, 1), from, to);
+        ASSERT_TRUE(addWithPostings(t));
+    }
+
+    int countWhere(const QString& where) {
+        return int(scalar(QStringLiteral("SELECT COUNT(*) FROM txn WHERE ") + where));
+    }
+};
+
+TEST_F(Sweeps, NarrativeIsDateAndTimeOfTheStart) {
+    EXPECT_EQ(SweepNarrative(QDateTime(QDate(2024, 6, 5), QTime(9, 8, 7, 900))), QStringLiteral("2024-06-05 09:08:07"));
+}
+
+TEST_F(Sweeps, ProposalForPotsMovesTheBalanceAndNegativeBalancesComeFromTheSweepToPot) {
+    TxnRec p;
+    SweepRequest r{food, savings, 1234, D(2024, 6, 30)};
+    ASSERT_TRUE(ProposeSweep(core, r, narr, p));
+    EXPECT_EQ(p.Type, 'G');
+    EXPECT_EQ(p.Id, 0);
+    EXPECT_EQ(p.Accid1, food);
+    EXPECT_EQ(p.Accid2, savings);
+    EXPECT_EQ(p.Amt, 1234);
+    EXPECT_EQ(p.Ref, QStringLiteral("sweep"));
+    EXPECT_EQ(p.Narrative, narr);
+    EXPECT_TRUE(DateEqual(p.Txndate, D(2024, 6, 30)));
+
+    r.amount = -500;
+    ASSERT_TRUE(ProposeSweep(core, r, narr, p));
+    EXPECT_EQ(p.Type, 'G');
+    EXPECT_EQ(p.Accid1, savings);
+    EXPECT_EQ(p.Accid2, food);
+    EXPECT_EQ(p.Amt, 500);
+}
+
+TEST_F(Sweeps, AnchorRowOfAnExternalAccountProposesPaymentOrReceiptWithTheFormsAccounts) {
+    // The entry form last held a payment to Shop from pot Food, category Groceries.
+    TxnRec& form = Ledger(core).entryTxn;
+    form = txnOf('X', 999, D(2024, 5, 1), bank, shop, food, groceries);
+    form.Id = 77;
+    form.Masterid = 4;
+    form.Instance = 2;
+
+    PstgRec anchor;
+    InitPstgRec(anchor);
+    anchor.Objid = bank;
+    anchor.Contra = savings;
+    anchor.RngBal = 2500; // brought forward
+    anchor.Pstgdate = D(2024, 1, 1);
+    TxnRec p;
+    ASSERT_TRUE(ProposeSweep(core, SweepRequestFromPosting(anchor), narr, p));
+    EXPECT_EQ(p.Type, 'P');
+    EXPECT_EQ(p.Id, 0);
+    EXPECT_EQ(p.Masterid, 0) << "a sweep must not become an instance of the form's repeater";
+    EXPECT_EQ(p.Amt, 2500);
+    EXPECT_EQ(p.Accid1, bank);
+    EXPECT_EQ(p.Accid2, shop);
+    EXPECT_EQ(p.Accid3, food);
+    EXPECT_EQ(p.Accid4, groceries);
+    EXPECT_TRUE(DateEqual(p.Txndate, D(2024, 1, 1)));
+
+    anchor.RngBal = -2500;
+    ASSERT_TRUE(ProposeSweep(core, SweepRequestFromPosting(anchor), narr, p));
+    EXPECT_EQ(p.Type, 'R');
+    EXPECT_EQ(p.Amt, 2500);
+    EXPECT_EQ(p.Accid1, bank);
+
+    // A counterparty cannot be swept; an unreadable account proposes nothing.
+    EXPECT_FALSE(ProposeSweep(core, SweepRequest{shop, savings, 100, D(2024, 1, 1)}, narr, p));
+    EXPECT_FALSE(ProposeSweep(core, SweepRequest{food, 999, 100, D(2024, 1, 1)}, narr, p));
+}
+
+TEST_F(Sweeps, FollowUpRecordsZeroBalanceAndMovesReconciledOnlyForward) {
+    ASSERT_TRUE(RecordSweepReconciliation(core, food, D(2024, 6, 30)));
+    ASSERT_TRUE(RecordSweepReconciliation(core, food, D(2024, 5, 31)));
+    EXPECT_EQ(countWhere(QStringLiteral("Type = 'Z' AND Amt = 0 AND Accid1 = %1").arg(food)), 2);
+    ObjRec f;
+    ASSERT_TRUE(ReadObj(core, food, f));
+    EXPECT_EQ(f.Reconciled, QStringLiteral("2024-06-30"));
+}
+
+TEST_F(Sweeps, GroupSweepWalksNestedPotsSkipsZeroAndSweepsNegativeFromTheSweepToPot) {
+    const int outer = addObj(otPgrp, QStringLiteral("Spending"));
+    const int inner = addObj(otPgrp, QStringLiteral("Bills"), outer);
+    const int fun = addObj(otPot, QStringLiteral("Fun"), outer);
+    const int rent = addObj(otPot, QStringLiteral("Rent"), inner);
+    const int idle = addObj(otPot, QStringLiteral("Idle"), inner);
+    potTransfer(savings, fun, 3000);  // Fun +30.00
+    potTransfer(rent, savings, 1200); // Rent -12.00
+    ASSERT_TRUE(Rebalance(core));
+
+    prompter.expectQuestion(QStringLiteral("Sweep Group \"Spending\" to account \"Savings\" as at 2024-06-30 - OK?"),
+                            'N');
+    int swept = -1;
+    EXPECT_FALSE(SweepGroupPots(core, outer, narr, swept));
+    EXPECT_EQ(countWhere(QStringLiteral("Ref = 'sweep'")), 0);
+
+    prompter.expectQuestion(QString(), 'Y');
+    ASSERT_TRUE(SweepGroupPots(core, outer, narr, swept));
+    EXPECT_EQ(swept, 2);
+    EXPECT_EQ(countWhere(QStringLiteral("Ref = 'sweep' AND Type = 'G' AND Accid1 = %1 AND Accid2 = %2 AND Amt = 3000 "
+                                        "AND Txndate = '2024-06-30' AND Narrative = '%3'")
+                             .arg(fun)
+                             .arg(savings)
+                             .arg(narr)),
+              1);
+    EXPECT_EQ(
+        countWhere(
+            QStringLiteral("Ref = 'sweep' AND Accid1 = %1 AND Accid2 = %2 AND Amt = 1200").arg(savings).arg(rent)),
+        1);
+    EXPECT_EQ(
+        countWhere(QStringLiteral("Type = 'Z' AND Txndate = '2024-06-30' AND Accid1 IN (%1, %2)").arg(fun).arg(rent)),
+        2);
+    EXPECT_EQ(countWhere(QStringLiteral("Accid1 = %1 OR Accid2 = %1").arg(idle)), 0) << "zero balance: no G and no Z";
+    ObjRec f;
+    ASSERT_TRUE(ReadObj(core, fun, f));
+    EXPECT_TRUE(f.Reconciled.isEmpty()) << "a group sweep leaves Reconciled alone";
+
+    // Deleting the sweep removes its transfers and keeps the reconciliations.
+    prompter.expectQuestion(QStringLiteral("OK to delete all transactions dated 2024-06-30 with ref = \"sweep\" and "
+                                           "narrative = \"2024-06-15 10:11:12\" ?"),
+                            'Y');
+    core.settings().RebalNeeded = false;
+    ASSERT_TRUE(DeleteSweepTxns(core, D(2024, 6, 30), narr));
+    EXPECT_EQ(prompter.messages().back(), QStringLiteral("2 transactions deleted"));
+    EXPECT_EQ(countWhere(QStringLiteral("Ref = 'sweep'")), 0);
+    EXPECT_EQ(countWhere(QStringLiteral("Type = 'Z'")), 2);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM pstg WHERE Txntype = 'G' AND Pstgdate = '2024-06-30'")), 0);
+    EXPECT_TRUE(core.settings().RebalNeeded);
+}
+
+TEST_F(Sweeps, GroupSweepEndsAtAPotWithoutMovementsAndIgnoresOtherGroupKinds) {
+    const int grp = addObj(otPgrp, QStringLiteral("Spending"));
+    const int a = addObj(otPot, QStringLiteral("A"), grp);
+    potTransfer(savings, a, 100);
+    ASSERT_TRUE(Rebalance(core));
+    const int b = addObj(otPot, QStringLiteral("B"), grp); // added after the rebalance: no movts row
+    const int c = addObj(otPot, QStringLiteral("C"), grp);
+    potTransfer(savings, c, 100);
+    int swept = 0;
+    prompter.expectQuestion(QString(), 'Y');
+    ASSERT_TRUE(SweepGroupPots(core, grp, narr, swept));
+    EXPECT_EQ(swept, 1);
+    EXPECT_EQ(countWhere(QStringLiteral("Ref = 'sweep' AND Accid1 IN (%1, %2)").arg(b).arg(c)), 0);
+
+    const int extGrp = addObj(otExtGrp, QStringLiteral("Banks"));
+    EXPECT_FALSE(SweepGroupPots(core, extGrp, narr, swept)); // asks nothing
+    EXPECT_TRUE(prompter.allAnswered());
+}
+
+TEST_F(Sweeps, DeletingFromAPostingAsksWhetherTheWholeSweepGoes) {
+    TxnRec t1 = txnOf('G', 100, D(2024, 6, 30), food, savings);
+    t1.Ref = QStringLiteral("sweep");
+    t1.Narrative = narr;
+    TxnRec t2 = t1;
+    t2.Accid1 = bank;
+    t2.Type = 'P';
+    t2.Accid2 = shop;
+    t2.Accid3 = food;
+    t2.Accid4 = groceries;
+    ASSERT_TRUE(addWithPostings(t1));
+    ASSERT_TRUE(addWithPostings(t2));
+    PstgRec p;
+    ASSERT_TRUE(ReadPstg(core, t1.Id, food, p));
+
+    prompter.expectQuestion(QStringLiteral("Also delete all other transactions in this sweep ?"), 'C');
+    EXPECT_FALSE(DeleteSweepFromPosting(core, p));
+    EXPECT_EQ(countWhere(QStringLiteral("Ref = 'sweep'")), 2);
+
+    prompter.expectQuestion(QStringLiteral("Also delete all other transactions in this sweep ?"), 'N');
+    ASSERT_TRUE(DeleteSweepFromPosting(core, p));
+    EXPECT_FALSE(TxnExists(core, t1.Id));
+    EXPECT_TRUE(TxnExists(core, t2.Id));
+    EXPECT_TRUE(postingsOf(t1.Id).empty());
+
+    ASSERT_TRUE(ReadPstg(core, t2.Id, bank, p));
+    prompter.expectQuestion(QStringLiteral("Also delete all other transactions in this sweep ?"), 'Y');
+    prompter.expectQuestion(QString(), 'Y');
+    ASSERT_TRUE(DeleteSweepFromPosting(core, p));
+    EXPECT_FALSE(TxnExists(core, t2.Id));
+}
+
+} // namespace

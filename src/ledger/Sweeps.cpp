@@ -47,72 +47,6 @@ SweepRequest SweepRequestFromPosting(const PstgRec& pstg) {
     return r;
 }
 
-bool ProposeSweep(TFCore& core, const SweepRequest& request, const QString& narrative, TxnRec& proposal) {
-    ObjRec account;
-    ObjRec target;
-    if (!ReadObj(core, request.sourceId, account) || !ReadObj(core, request.targetId, target))
-        return false;
-    if (account.Type != otExtAcc && account.Type != otPot)
-        return false;
-    // The negation of the most negative Amount does not fit one.
-    if (request.amount == kMinAmount)
-        return false;
-
-    TxnRec t = Ledger(core).entryTxn;
-    t.Id = 0;
-    t.Masterid = 0;
-    t.Instance = 0;
-    t.Role = roleOrdinary;
-    t.Cancelled = false;
-    t.CreateTS = QDateTime();
-    t.EditTS = QDateTime();
-    t.Accid1 = account.Id;
-    if (account.Type == otExtAcc) {
-        // The entry form's current counterparty (Accid2), pot (Accid3) and
-        // category (Accid4) stay.
-        t.Type = TxnType::CashPayt;
-    } else {
-        t.Type = TxnType::PotTfr;
-        t.Accid2 = target.Id;
-        t.Accid3 = 0;
-        t.Accid4 = 0;
-    }
-    t.Amt = request.amount;
-    if (request.amount < 0) {
-        t.Amt = -request.amount;
-        if (t.Type == TxnType::CashPayt) {
-            t.Type = TxnType::CashRcpt;
-        } else {
-            t.Accid1 = target.Id;
-            t.Accid2 = account.Id;
-        }
-    }
-    t.Txndate = request.date;
-    t.Date2 = request.date;
-    t.ActualDate = CalDate();
-    t.Narrative = narrative;
-    t.Ref = kSweepRef;
-    proposal = t;
-    return true;
-}
-
-bool RecordSweepReconciliation(TFCore& core, int accountId, const CalDate& date) {
-    StoreTransaction st(core.store());
-    if (!st.ok())
-        return false;
-    if (!RecordReconciledBalance(core, accountId, date, 0))
-        return false;
-    ObjRec obj;
-    if (!ReadObj(core, accountId, obj))
-        return false;
-    if (obj.Reconciled.isEmpty() || DateAfter(date, obj.ReconciledDate)) {
-        obj.Reconciled = CalToDateStr(date);
-        if (!UpdateObj(core, obj, 'A'))
-            return false;
-    }
-    return st.commit();
-}
-
 QString SweepToPotQuestion(const ObjRec& pot) {
     return QStringLiteral("Sweep to ") + Quote(pot.Name) + QStringLiteral("- OK?");
 }
@@ -181,9 +115,8 @@ bool DeleteSweepTxns(TFCore& core, const CalDate& date, const QString& narrative
         return false;
     std::vector<int> ids;
     {
-        Query q(core.store(), QStringLiteral("SELECT Id, Txndate, Ref FROM txn"
-                                             " WHERE (Ref = 'sweep') AND (Narrative = :ref) AND (Txndate = :txndate)"));
-        q.bind("ref", narrative).bind("txndate", CalToDateStr(date));
+        Query q(core.store(), SharedSql::SweepsOfDay);
+        q.bind("ref", LeftChars(narrative, 40)).bind("txndate", CalToDateStr(date));
         while (q.next())
             ids.push_back(q.integer("Id"));
         if (!q.ok())

@@ -10,7 +10,8 @@
 // carry no ref and stay when a sweep is deleted.
 //
 // A one-balance sweep goes through the entry form (the user sees and may
-// change the proposal); a group sweep writes directly.  Each writing command
+// change the proposal, which the form builds from a SweepRequest, and the form
+// records the follow-up reconciliation); a group sweep writes directly.  Each writing command
 // here is one StoreTransaction.
 #pragma once
 
@@ -42,22 +43,6 @@ QString SweepNarrative(const QDateTime& when);
 // passes a row (the anchor row with the view's brought-forward amount and
 // date); the balances view a pot with its carried-forward balance at BalAt.
 SweepRequest SweepRequestFromPosting(const PstgRec& pstg);
-
-// The transaction a one-balance sweep proposes to the entry form: a copy of
-// the entry form's current record (Ledger(core).entryTxn) with Id 0 and
-// Accid1 = the swept account; an external account pays (P) the form's
-// current counterparty, pot and category, a pot transfers (G) to the target.
-// A negative balance is swept the other way: P becomes R, and G's sides are
-// swapped.  Amount = |balance|, Txndate = the date, Ref "sweep", the
-// narrative.  False (nothing proposed, nothing said) when either account
-// cannot be read or the swept account is neither an external account nor a
-// pot.
-bool ProposeSweep(TFCore& core, const SweepRequest& request, const QString& narrative, TxnRec& proposal);
-
-// The follow-up of a saved one-balance sweep: a reconciled balance of 0 for
-// the account at date (type Z, both dates that date) and the account's
-// Reconciled date moved to date when date is later.  One store transaction.
-bool RecordSweepReconciliation(TFCore& core, int accountId, const CalDate& date);
 
 // The question that confirms the sweep-to pot: "Sweep to "<name>" - OK?".
 QString SweepToPotQuestion(const ObjRec& pot);

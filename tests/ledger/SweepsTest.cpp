@@ -41,71 +41,21 @@ TEST_F(Sweeps, NarrativeIsDateAndTimeOfTheStart) {
     EXPECT_EQ(SweepNarrative(QDateTime(QDate(2024, 6, 5), QTime(9, 8, 7, 900))), QStringLiteral("2024-06-05 09:08:07"));
 }
 
-TEST_F(Sweeps, ProposalForPotsMovesTheBalanceAndNegativeBalancesComeFromTheSweepToPot) {
-    TxnRec p;
-    SweepRequest r{food, savings, 1234, D(2024, 6, 30)};
-    ASSERT_TRUE(ProposeSweep(core, r, narr, p));
-    EXPECT_EQ(p.Type, 'G');
-    EXPECT_EQ(p.Id, 0);
-    EXPECT_EQ(p.Accid1, food);
-    EXPECT_EQ(p.Accid2, savings);
-    EXPECT_EQ(p.Amt, 1234);
-    EXPECT_EQ(p.Ref, QStringLiteral("sweep"));
-    EXPECT_EQ(p.Narrative, narr);
-    EXPECT_TRUE(DateEqual(p.Txndate, D(2024, 6, 30)));
-
-    r.amount = -500;
-    ASSERT_TRUE(ProposeSweep(core, r, narr, p));
-    EXPECT_EQ(p.Type, 'G');
-    EXPECT_EQ(p.Accid1, savings);
-    EXPECT_EQ(p.Accid2, food);
-    EXPECT_EQ(p.Amt, 500);
-}
-
-TEST_F(Sweeps, AnchorRowOfAnExternalAccountProposesPaymentOrReceiptWithTheFormsAccounts) {
-    // The entry form last held a payment to Shop from pot Food, category Groceries.
-    TxnRec& form = Ledger(core).entryTxn;
-    form = txnOf('X', 999, D(2024, 5, 1), bank, shop, food, groceries);
-    form.Id = 77;
-    form.Masterid = 4;
-    form.Instance = 2;
-
+TEST_F(Sweeps, AnchorRowOfAnExternalAccountAsksToSweepTheBroughtForwardAmount) {
+    // The postings view hands the anchor row with the view's brought-forward
+    // amount and date.
     PstgRec anchor;
     InitPstgRec(anchor);
     anchor.Objid = bank;
     anchor.Contra = savings;
-    anchor.RngBal = 2500; // brought forward
-    anchor.Pstgdate = D(2024, 1, 1);
-    TxnRec p;
-    ASSERT_TRUE(ProposeSweep(core, SweepRequestFromPosting(anchor), narr, p));
-    EXPECT_EQ(p.Type, 'P');
-    EXPECT_EQ(p.Id, 0);
-    EXPECT_EQ(p.Masterid, 0) << "a sweep must not become an instance of the form's repeater";
-    EXPECT_EQ(p.Amt, 2500);
-    EXPECT_EQ(p.Accid1, bank);
-    EXPECT_EQ(p.Accid2, shop);
-    EXPECT_EQ(p.Accid3, food);
-    EXPECT_EQ(p.Accid4, groceries);
-    EXPECT_TRUE(DateEqual(p.Txndate, D(2024, 1, 1)));
-
+    anchor.Amt = 0;
     anchor.RngBal = -2500;
-    ASSERT_TRUE(ProposeSweep(core, SweepRequestFromPosting(anchor), narr, p));
-    EXPECT_EQ(p.Type, 'R');
-    EXPECT_EQ(p.Amt, 2500);
-    EXPECT_EQ(p.Accid1, bank);
-
-    // A counterparty cannot be swept; an unreadable account proposes nothing.
-    EXPECT_FALSE(ProposeSweep(core, SweepRequest{shop, savings, 100, D(2024, 1, 1)}, narr, p));
-    EXPECT_FALSE(ProposeSweep(core, SweepRequest{food, 999, 100, D(2024, 1, 1)}, narr, p));
-}
-
-TEST_F(Sweeps, FollowUpRecordsZeroBalanceAndMovesReconciledOnlyForward) {
-    ASSERT_TRUE(RecordSweepReconciliation(core, food, D(2024, 6, 30)));
-    ASSERT_TRUE(RecordSweepReconciliation(core, food, D(2024, 5, 31)));
-    EXPECT_EQ(countWhere(QStringLiteral("Type = 'Z' AND Amt = 0 AND Accid1 = %1").arg(food)), 2);
-    ObjRec f;
-    ASSERT_TRUE(ReadObj(core, food, f));
-    EXPECT_EQ(f.Reconciled, QStringLiteral("2024-06-30"));
+    anchor.Pstgdate = D(2024, 1, 1);
+    const SweepRequest r = SweepRequestFromPosting(anchor);
+    EXPECT_EQ(r.sourceId, bank);
+    EXPECT_EQ(r.targetId, savings);
+    EXPECT_EQ(r.amount, -2500) << "the sign decides payment or receipt";
+    EXPECT_TRUE(DateEqual(r.date, D(2024, 1, 1)));
 }
 
 TEST_F(Sweeps, GroupSweepWalksNestedPotsSkipsZeroAndSweepsNegativeFromTheSweepToPot) {
@@ -171,6 +121,17 @@ TEST_F(Sweeps, GroupSweepEndsAtAPotWithoutMovementsAndIgnoresOtherGroupKinds) {
     ASSERT_TRUE(SweepGroupPots(core, grp, narr, swept));
     EXPECT_EQ(swept, 1);
     EXPECT_EQ(countWhere(QStringLiteral("Ref = 'sweep' AND Accid1 IN (%1, %2)").arg(b).arg(c)), 0);
+
+    // The sweep-to pot inside the swept group is not swept into itself.
+    const int reserve = addObj(otPgrp, QStringLiteral("Reserve"));
+    ObjRec s;
+    ASSERT_TRUE(ReadObj(core, savings, s));
+    s.Grpid = reserve;
+    ASSERT_TRUE(WriteObj(core, s));
+    prompter.expectQuestion(QString(), 'Y');
+    ASSERT_TRUE(SweepGroupPots(core, reserve, narr, swept));
+    EXPECT_EQ(swept, 0);
+    EXPECT_EQ(countWhere(QStringLiteral("Accid1 = %1 AND Accid2 = %1").arg(savings)), 0);
 
     const int extGrp = addObj(otExtGrp, QStringLiteral("Banks"));
     EXPECT_FALSE(SweepGroupPots(core, extGrp, narr, swept)); // asks nothing

@@ -27,12 +27,9 @@ bool ConfirmSweepToPot(TFCore& core) {
 
 bool SweepBalance(TFCore& core, int accountId, Amount balance, const CalDate& date) {
     const SweepRequest request{accountId, Ledger(core).sweepToPot.Id, balance, date};
-    const QString narrative = SweepNarrative(QDateTime::currentDateTime());
-    // Nothing is proposed when either account cannot be read or cannot be swept.
-    TxnRec proposal;
-    if (!ProposeSweep(core, request, narrative, proposal))
-        return false;
-    return NewSweepTransaction(core, request, narrative);
+    // The entry form proposes nothing when either account cannot be read or
+    // the account cannot be swept.
+    return NewSweepTransaction(core, request, SweepNarrative(QDateTime::currentDateTime()));
 }
 
 void SweepGroup(TFCore& core, int groupId) {

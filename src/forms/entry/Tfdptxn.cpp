@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <iterator>
 
 namespace {
 
@@ -65,6 +66,10 @@ QPushButton* LinkButton(const char* name, QWidget* parent, const QString& hint) 
     b->setToolTip(hint);
     b->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 1px 2px; }"));
     b->setMinimumWidth(220);
+    // A name stays readable while the window it opens is not available.
+    QPalette pal = b->palette();
+    pal.setColor(QPalette::Disabled, QPalette::ButtonText, pal.color(QPalette::Active, QPalette::WindowText));
+    b->setPalette(pal);
     return b;
 }
 
@@ -156,20 +161,21 @@ Tfdptxn::Tfdptxn(TFCore& core, QWidget* parent) : QDialog(parent), m_core(core) 
     auto* rg = new QGridLayout(RptGrp);
     rg->addWidget(RptLbl, 0, 0, 1, 3);
     rg->addWidget(Caption(QStringLiteral("Start date "), RptGrp), 1, 0);
-    rg->addWidget(RptFrom, 1, 1);
+    rg->addWidget(RptFrom, 1, 1, 1, 2);
     rg->addWidget(Caption(QStringLiteral("End date "), RptGrp), 2, 0);
-    rg->addWidget(RptTo, 2, 1);
+    rg->addWidget(RptTo, 2, 1, 1, 2);
     rg->addWidget(Caption(QStringLiteral("End count "), RptGrp), 3, 0);
-    rg->addWidget(RptCt, 3, 1);
+    rg->addWidget(RptCt, 3, 1, 1, 2);
     rg->addWidget(Caption(QStringLiteral("Master "), RptGrp), 4, 0);
     rg->addWidget(MasterIdLbl, 4, 1);
     rg->addWidget(dpinstsbtn, 4, 2);
     rg->addWidget(Caption(QStringLiteral("Generated "), RptGrp), 5, 0);
-    rg->addWidget(GentoLbl, 5, 1);
+    rg->addWidget(GentoLbl, 5, 1, 1, 2);
     rg->addWidget(Caption(QStringLiteral("Reminder "), RptGrp), 6, 0);
-    rg->addWidget(RmLbl, 6, 1);
+    rg->addWidget(RmLbl, 6, 1, 1, 2);
     rg->addWidget(EdMasterBtn, 7, 2);
     rg->setRowStretch(8, 1);
+    rg->setColumnStretch(1, 1);
 
     auto* top = new QHBoxLayout;
     top->addLayout(grid, 1);
@@ -191,6 +197,12 @@ Tfdptxn::Tfdptxn(TFCore& core, QWidget* parent) : QDialog(parent), m_core(core) 
         connect(names()[i], &QPushButton::clicked, this, [this, i] { AccNameClick(i); });
         connect(pstgBtns()[i], &QPushButton::clicked, this, [this, i] { PstgsBtnClick(i); });
     }
+    // Tab follows the layout: channel, then each row's name and its button,
+    // then the repeat group.
+    QWidget* order[] = {ChLbl,        AccAName, accApstgsbtn, AccBName,   accBpstgsbtn, AccCName,
+                        accCpstgsbtn, AccDName, accDpstgsbtn, dpinstsbtn, EdMasterBtn};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
     RegisterForm(this);
     Present();
 }

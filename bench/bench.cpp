@@ -15,6 +15,17 @@
 //   repeaters_year     GenerateAllRepeaters with BalAt one year further on
 //   hchk_check         the health check in check mode, backup copy included
 //   hchk_backup_copy   the backup copy alone (copying the data folder)
+//   account_list       the picker's ALL list of the kind with the most
+//                      objects, with a search walk that runs off its end
+//   entry_payment      a four-posting payment through the entry form's
+//                      checks and commit (ValidateEntry, CommitEntry), durable
+//   entry_open_first   opening the entry form for New the first time (the
+//                      window is made), until its modal loop runs
+//   entry_open         opening it again, the usual case
+//   balances_values    the balances view of the external accounts opened
+//                      and its values shown (balances up to date)
+//   balances_values_rebal  the same when a rebalance is needed first
+//   balances_expand_all  Expand all over the categories, values shown
 // The folder itself is never changed: the runs work on a copy in a temporary
 // folder (made fresh for the runs that add data), unless --in-place is given.
 #include "base/Dates.h"
@@ -22,20 +33,27 @@
 #include "data/Core.h"
 #include "data/Settings.h"
 #include "data/Store.h"
+#include "ledger/AccountList.h"
+#include "forms/Screens.h"
+#include "forms/entry/TFtxnip3.h"
+#include "data/Tables.h"
 #include "ledger/Balances.h"
+#include "ledger/BalancesList.h"
 #include "ledger/Database.h"
+#include "ledger/Entry.h"
 #include "ledger/Generator.h"
 #include "ledger/HealthCheck.h"
 #include "ledger/Objects.h"
 #include "ledger/Repeaters.h"
 #include "ledger/Transactions.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -112,7 +130,10 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The entry form figures show a window: without a display, offscreen.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     int runs = 5;
     bool inPlace = false;
@@ -191,6 +212,38 @@ int main(int argc, char** argv) {
         figure("rebalance", medianOf(ms), "ms");
     }
 
+    if (wanted("balances")) {
+        // As the user meets it: the view opened from the menu, then "Show
+        // values"; then the categories with every level expanded.
+        BalancesList list(core);
+        RebalanceIfNeeded(core);
+        std::vector<double> open, expand;
+        for (int i = 0; i < runs; ++i) {
+            open.push_back(timed([&] {
+                list.Open(otExtAcc);
+                list.ShowValues();
+            }));
+        }
+        figure("balances_values", medianOf(open), "ms");
+        figure("balances_values_rows", double(list.rows().size()), "rows");
+        std::vector<double> rebal;
+        for (int i = 0; i < runs; ++i) {
+            core.SetRebalNeeded(true);
+            rebal.push_back(timed([&] {
+                list.Open(otExtAcc);
+                list.ShowValues();
+            }));
+        }
+        figure("balances_values_rebal", medianOf(rebal), "ms");
+        for (int i = 0; i < runs; ++i) {
+            list.Open(otCtgy);
+            list.ShowValues();
+            expand.push_back(timed([&] { list.ExpandAll(); }));
+        }
+        figure("balances_expand_all", medianOf(expand), "ms");
+        figure("balances_expand_all_rows", double(list.rows().size()), "rows");
+    }
+
     if (wanted("setrngbal")) {
         const CalDate from = core.settings().BalFrom;
         figure("setrngbal_first", timed([&] { SetRngBal(core, busiest, from); }), "ms");
@@ -226,6 +279,83 @@ int main(int argc, char** argv) {
             }));
         }
         figure("payment", medianOf(ms), "ms");
+    }
+
+    if (wanted("account_list")) {
+        const int kind = int(scalar(core, QStringLiteral("SELECT Type FROM obj GROUP BY Type ORDER BY count(*) DESC"
+                                                         " LIMIT 1")));
+        std::vector<double> ms;
+        std::size_t listed = 0;
+        for (int i = 0; i < runs; ++i)
+            ms.push_back(timed([&] {
+                const std::vector<AccListRow> rows = LoadAccList(core, kind, AccFilter::All);
+                listed = rows.size();
+                SearchAccList(rows, kind, QString(QChar(0xFFFD))); // sorts after every name
+            }));
+        figure("account_list", medianOf(ms), "ms");
+        figure("account_list_rows", double(listed), "rows");
+    }
+
+    if (wanted("entry_payment") || wanted("entry_open")) {
+        // The accounts of the latest cash payment to a counterparty that
+        // provides no account (no bypass question), dated after every
+        // reconciled balance of them (no reconciliation question).
+        Query q(core.store(), QStringLiteral("SELECT Accid1, Accid2, Accid3, Accid4, Txndate FROM txn WHERE Type = 'P'"
+                                             " AND Accid2 NOT IN (SELECT AccWith FROM obj WHERE Type = 1)"
+                                             " ORDER BY Id DESC LIMIT 1"));
+        EntryForm f;
+        CalDate date;
+        if (q.next()) {
+            ReadObj(core, q.integer("Accid1"), f.external);
+            ReadObj(core, q.integer("Accid2"), f.counterparty);
+            ReadObj(core, q.integer("Accid3"), f.internal);
+            ReadObj(core, q.integer("Accid4"), f.category);
+            date = DateStrToCal(q.text("Txndate"));
+        }
+        q.reset();
+        for (const ObjRec* o : {&f.external, &f.internal, &f.category})
+            if (!DateBefore(o->ReconciledDate, date)) {
+                date = o->ReconciledDate;
+                NextDay(date);
+            }
+        f.actualTicked = true;
+        f.actualText = CalToDateStr(date);
+        f.description = QStringLiteral("Benchmark payment");
+        core.store().setSynchronous(2);
+        if (wanted("entry_payment")) {
+            std::vector<double> ms;
+            for (int i = 0; i < std::max(runs, 15); ++i) {
+                f.amountText = QString::number(12 + i) + QStringLiteral(".34");
+                bool ok = false;
+                ms.push_back(timed([&] {
+                    TxnRec n, none;
+                    EntryExtras extras;
+                    ok = ValidateEntry(core, f, n, extras) && CommitEntry(core, 'N', none, n, extras);
+                }));
+                if (!ok)
+                    std::fprintf(stderr, "kovral-bench: entry payment failed\n");
+            }
+            figure("entry_payment", medianOf(ms), "ms");
+        }
+        if (wanted("entry_open")) {
+            std::vector<double> ms;
+            for (int i = 0; i <= std::max(runs, 15); ++i) {
+                QElapsedTimer t;
+                double shown = 0;
+                QTimer::singleShot(0, [&] {
+                    shown = double(t.nsecsElapsed()) / 1.0e6;
+                    EntryForm3(core).reject();
+                });
+                t.start();
+                int id = 0;
+                NewTransaction(core, id);
+                if (i == 0)
+                    figure("entry_open_first", shown, "ms");
+                else
+                    ms.push_back(shown);
+            }
+            figure("entry_open", medianOf(ms), "ms");
+        }
     }
     CloseDatabase(core);
 

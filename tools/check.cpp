@@ -23,6 +23,7 @@
 #include "ledger/HealthCheck.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
@@ -89,7 +90,9 @@ int main(int argc, char** argv) {
 
     ConsolePrompter prompter;
     TFCore core(prompter);
-    core.setProgramFolder(WithBackslash(QCoreApplication::applicationDirPath()));
+    // The backups go beside the data folder, in the folder that holds it, as
+    // the program keeps them beside its DATA/: never beside this tool.
+    core.setProgramFolder(WithBackslash(QFileInfo(QDir::cleanPath(folder)).absolutePath()));
     SetDataFolder(core, folder);
 
     ConsoleView view;

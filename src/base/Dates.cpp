@@ -342,3 +342,8 @@ QString FormatDateTime(const QDateTime& ts) {
     }
     return CalToDateStr(TimeStampToCal(ts)) + QLatin1Char(' ') + FormatHMS(t);
 }
+
+bool IsCalendarDate(const CalDate& d) {
+    return d.year >= 1 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
+           d.day <= MonthLength(d.year, d.month);
+}

@@ -66,6 +66,8 @@ CalDate IntToCal(DateInt v); // 99999999 reads 9999-99-99; below 0 or above it: 
 DateInt DateStrToInt(const QString& text);
 QString IntToDateStr(DateInt v); // 0 gives the empty text (no date)
 bool IsNullDate(const CalDate& d);
+// A day that exists: year 1..9999, month 1..12, day within the month.
+bool IsCalendarDate(const CalDate& d);
 CalDate MakeDate(int year, int month, int day); // with its day of week
 
 // Comparisons ignore the day-of-week word.

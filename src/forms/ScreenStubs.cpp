@@ -9,27 +9,22 @@ bool ScreenBuilt(Screen s) {
     case Screen::Display:
     case Screen::Sweeps:
     case Screen::CptyCategories:
-        return true;
     case Screen::Picker:
-    case Screen::Editors:
-    case Screen::Channels:
     case Screen::AccountSearch:
     case Screen::Entry:
-    case Screen::Postings:
     case Screen::Balances:
-    case Screen::Clipboard:
     case Screen::Search:
     case Screen::Repeaters:
     case Screen::Reminders:
     case Screen::Diary:
     case Screen::Analysis:
+        return true;
+    case Screen::Editors:
+    case Screen::Channels:
+    case Screen::Postings:
+    case Screen::Clipboard:
         return false;
     }
-    return false;
-}
-
-// ---- Picker
-bool Pick(TFCore&, int, int) {
     return false;
 }
 
@@ -53,47 +48,12 @@ int NewChannel(TFCore&, int) {
     return 0;
 }
 
-// ---- AccountSearch
-bool FindAccount(TFCore&, int, const ObjRec&) {
-    return false;
-}
-void AccountNameSearch(TFCore&, int) {}
-
-// ---- Entry
-bool NewTransaction(TFCore&, int& id) {
-    id = 0;
-    return false;
-}
-bool EditTransactionById(TFCore&, int) {
-    return false;
-}
-bool EditRecord(TFCore&, TxnRec&) {
-    return false;
-}
-int NewForAccount(TFCore&, const ObjRec&) {
-    return 0;
-}
-bool NewFromRecord(TFCore&, TxnRec&) {
-    return false;
-}
-bool NewSweepTransaction(TFCore&, const SweepRequest&, const QString&) {
-    return false;
-}
-
 // ---- Postings
 void OpenPostings(TFCore&, int) {}
 void OpenPostingsAtTxn(TFCore&, int, int) {}
 void OpenPostingsAtDate(TFCore&, int, const QString&) {}
 
-// ---- Balances
-void OpenBalances(TFCore&, int) {}
-void OpenBalancesInGroup(TFCore&, int, int) {}
-
 // ---- Clipboard
 void ExportList(QTableView*, const QString&) {}
-
-// ---- Search
-void OpenSearch(TFCore&) {}
-void Journal(TFCore&) {}
-void ListInstances(TFCore&, int, int) {}
-void ListCounterpartyCategory(TFCore&, int, int) {}
+void ExportGrid(const QAbstractItemModel*, const QString&) {}
+void PrintList(QTableView*, const QString&) {}

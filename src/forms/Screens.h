@@ -123,6 +123,12 @@ void OpenBalancesInGroup(TFCore& core, int groupId, int groupKind);
 // The visible columns of a list view as tab-separated text in the clipboard
 // window, with the title as the first line when not empty.
 void ExportList(QTableView* view, const QString& title);
+// Every cell of a model, row by row, as tab-separated text in the clipboard
+// window, with the title as the first line when not empty.
+void ExportGrid(const QAbstractItemModel* model, const QString& title);
+// The lines ExportList would give, printed through the print dialog (nothing
+// goes to the clipboard).
+void PrintList(QTableView* view, const QString& title);
 
 // ---- transaction search (search/TFSearch) -----------------------------------
 

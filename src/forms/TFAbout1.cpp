@@ -43,6 +43,7 @@ TFAbout1::TFAbout1(QWidget* parent) : QDialog(parent) {
     InfoLbl->setMargin(12);
     InfoLbl->setTextInteractionFlags(Qt::TextSelectableByMouse);
     PathLbl = PlainLabel(this, "PathLbl");
+    FolderLbl = PlainLabel(this, "FolderLbl");
     DateLbl = PlainLabel(this, "DateLbl");
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -55,6 +56,7 @@ TFAbout1::TFAbout1(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(InfoLbl);
     layout->addWidget(PathLbl);
+    layout->addWidget(FolderLbl);
     layout->addWidget(DateLbl);
     layout->addLayout(buttons);
     // The labels' widths drive the window's: a long path widens it.
@@ -68,10 +70,18 @@ TFAbout1::TFAbout1(QWidget* parent) : QDialog(parent) {
 void TFAbout1::Refresh() {
     InfoLbl->setText(QStringLiteral("KOVRAL\n") + VersionText() +
                      QStringLiteral("\n\nSingle-user bookkeeping:\naccounts, pots, counterparties and categories"));
+    // The real path: file names differ by letter case here.
     const QString path = QCoreApplication::applicationFilePath();
-    PathLbl->setText(path.toLower());
+    PathLbl->setText(path);
+    FolderLbl->setText(m_programFolder.isEmpty() ? QString() : QStringLiteral("Ledger kept in ") + m_programFolder);
+    FolderLbl->setVisible(!m_programFolder.isEmpty());
     DateLbl->setText(FormatDateTime(QFileInfo(path).lastModified()));
     adjustSize();
+}
+
+void TFAbout1::SetProgramFolder(const QString& folder) {
+    m_programFolder = folder;
+    Refresh();
 }
 
 TFAbout1& FAbout1() {

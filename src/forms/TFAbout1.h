@@ -15,11 +15,17 @@ public:
 
     // Fills the labels from the program file as it is now.
     void Refresh();
+    // The folder that holds the ledger (DATA/, ARCHIVE/, backups, notepad).
+    void SetProgramFolder(const QString& folder);
 
     QLabel* InfoLbl;
     QLabel* PathLbl;
+    QLabel* FolderLbl;
     QLabel* DateLbl;
     QPushButton* OKBtn;
+
+private:
+    QString m_programFolder;
 };
 
 // The process-wide about box, created on first use.

@@ -4,6 +4,7 @@
 #include "data/Core.h"
 #include "data/SettingsFile.h"
 #include "forms/FormPositions.h"
+#include "forms/Screens.h"
 #include "forms/TFAbout1.h"
 #include "forms/TFCal.h"
 #include "forms/TFRebal.h"
@@ -11,6 +12,10 @@
 #include "forms/TFnotepad.h"
 #include "forms/Tfselfolder.h"
 #include "forms/WidgetPrompter.h"
+#include "forms/analysis/TFanlsys.h"
+#include "forms/reminders/TFDiary.h"
+#include "forms/reminders/TFRemdrs.h"
+#include "forms/reminders/TFRptrs.h"
 #include "ledger/Archive.h"
 #include "ledger/Balances.h"
 #include "ledger/Database.h"
@@ -135,10 +140,22 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
     CalendarItem = ToolsMenu->addAction(QStringLiteral("&Calendar"));
     AboutItem = bar->addAction(QStringLiteral("A&bout"));
 
-    // Screens that are not built yet stay in the menu, disabled.
-    for (QAction* a : {ExternalItem, InternalItem, CptysItem, CtgysItem, NewTxnItem, SearchItem, JournalItem,
-                       RepeatersItem, RemindersItem, DiaryItem, AnalysisItem})
-        a->setEnabled(false);
+    // Every command opens its screen; a screen not built yet keeps its
+    // command disabled.
+    NewTxnItem->setEnabled(ScreenBuilt(Screen::Entry));
+    connect(NewTxnItem, &QAction::triggered, this, [this] {
+        int id = 0;
+        if (m_core.databaseDetails.open && NewTransaction(m_core, id) && id > 0)
+            ShowTransaction(m_core, id);
+    });
+    const std::pair<QAction*, int> balances[] = {{ExternalItem, 1}, {InternalItem, 6}, {CptysItem, 4}, {CtgysItem, 3}};
+    for (const auto& [item, kind] : balances) {
+        item->setEnabled(ScreenBuilt(Screen::Balances));
+        connect(item, &QAction::triggered, this, [this, kind = kind] {
+            if (m_core.databaseDetails.open)
+                OpenBalances(m_core, kind);
+        });
+    }
 
     connect(ExitItem, &QAction::triggered, this, &QWidget::close);
     connect(SeekItem, &QAction::triggered, this, &TFCtrl::SeekAccountClick);
@@ -152,6 +169,30 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
         if (m_core.databaseDetails.open)
             ArchiveTransactions(m_core);
         RefreshDetails();
+    });
+    connect(AnalysisItem, &QAction::triggered, this, [this] {
+        if (m_core.databaseDetails.open)
+            Fanlsys(m_core).Show();
+    });
+    connect(SearchItem, &QAction::triggered, this, [this] {
+        if (m_core.databaseDetails.open)
+            OpenSearch(m_core);
+    });
+    connect(JournalItem, &QAction::triggered, this, [this] {
+        if (m_core.databaseDetails.open)
+            Journal(m_core);
+    });
+    connect(RepeatersItem, &QAction::triggered, this, [this] {
+        if (m_core.databaseDetails.open)
+            FRptrs(m_core).Show();
+    });
+    connect(RemindersItem, &QAction::triggered, this, [this] {
+        if (m_core.databaseDetails.open)
+            FRemdrs(m_core).Show();
+    });
+    connect(DiaryItem, &QAction::triggered, this, [this] {
+        if (m_core.databaseDetails.open)
+            FDiary(m_core).Show();
     });
     connect(NotepadItem, &QAction::triggered, this, [] { ShowNotepad(); });
     connect(CalendarItem, &QAction::triggered, this, &TFCtrl::CalendarClick);
@@ -263,11 +304,18 @@ void TFCtrl::EscapeClick() {
         close();
 }
 
-void TFCtrl::StartTimer() { StartupTimer->start(); }
+void TFCtrl::StartTimer() {
+    StartupTimer->start();
+}
 
 void TFCtrl::StartTimerTick() {
     StartupTimer->stop();
     ApplyFormPositions(ReadFormPositions(SettingsPath(m_core.dataFolder())));
+    // Reminders shown at start-up take the focus.
+    if (TFRemdrs* reminders = FRemdrsIfMade(); reminders && reminders->isVisible()) {
+        reminders->raise();
+        reminders->activateWindow();
+    }
 }
 
 void TFCtrl::closeEvent(QCloseEvent* event) {

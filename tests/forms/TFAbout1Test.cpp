@@ -19,7 +19,7 @@ private Q_SLOTS:
         QVERIFY(about.isVisible());
         QVERIFY(!about.isModal());
         const QString path = QCoreApplication::applicationFilePath();
-        QCOMPARE(about.PathLbl->text(), path.toLower());
+        QCOMPARE(about.PathLbl->text(), path);
         QCOMPARE(about.DateLbl->text(), FormatDateTime(QFileInfo(path).lastModified()));
         QVERIFY(about.InfoLbl->text().startsWith(QStringLiteral("KOVRAL\n")));
         QVERIFY(about.InfoLbl->text().contains(QStringLiteral("9.8.7")));

@@ -70,8 +70,8 @@ private Q_SLOTS:
         QVERIFY(m_ctrl->RebalanceItem->isEnabled());
         QVERIFY(m_ctrl->SelectItem->isEnabled());
         QVERIFY(m_ctrl->NotepadItem->isEnabled());
-        QVERIFY(!m_ctrl->NewTxnItem->isEnabled());
-        QVERIFY(!m_ctrl->ExternalItem->isEnabled());
+        QVERIFY(m_ctrl->NewTxnItem->isEnabled());
+        QVERIFY(m_ctrl->ExternalItem->isEnabled());
     }
 
     void detailsAndPeriodLine() {

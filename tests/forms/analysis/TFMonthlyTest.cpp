@@ -1,0 +1,127 @@
+// The analysis window: opened from its start dialog, a group row drilled
+// into and back, expanded in place, and the chart following the row.
+#include "forms/analysis/TFMonthly.h"
+#include "ModalDriver.h"
+#include "data/Core.h"
+#include "data/Tables.h"
+#include "forms/analysis/TFanlsys.h"
+#include "ledger/Objects.h"
+#include "ledger/Transactions.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempFolder.h"
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QtTest>
+
+class TFMonthlyTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempFolder> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<TFCore> m_core;
+    int house = 0, rent = 0;
+
+    int addObj(int kind, const QString& name, int grpid = 0) {
+        ObjRec r;
+        InitObjRec(r);
+        r.Type = kind;
+        r.Name = name;
+        r.Grpid = grpid;
+        r.CloseDate = IntToCal(kNotClosed);
+        AddObj(*m_core, r);
+        if (IsLeafKind(kind))
+            EnsureAnchor(*m_core, r.Id);
+        return r.Id;
+    }
+
+    int rowOf(const TFMonthly& w, int objId) {
+        for (int i = 0; i < int(w.Grid().rows.size()); ++i)
+            if (w.Grid().rows[size_t(i)].objId == objId)
+                return i;
+        return -1;
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<TempFolder>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_core = std::make_unique<TFCore>(*m_prompter);
+        QVERIFY(OpenLedgerStore(m_core->store(), m_dir->path(), true));
+        m_core->setDataFolder(m_dir->path());
+        m_core->databaseDetails.open = true;
+        m_core->settings().Today = MakeDate(2024, 6, 15);
+        m_core->settings().BalAt = MakeDate(2024, 3, 31);
+        const int bank = addObj(otExtAcc, QStringLiteral("Bank"));
+        const int shop = addObj(otCpty, QStringLiteral("Shop"));
+        const int food = addObj(otPot, QStringLiteral("Food"));
+        house = addObj(otCtgyGrp, QStringLiteral("House"));
+        rent = addObj(otCtgy, QStringLiteral("Rent"), house);
+        const int repairs = addObj(otCtgy, QStringLiteral("Repairs"), house);
+        for (auto [ctgy, amt, day] : {std::tuple{rent, 80000, 1}, std::tuple{repairs, 4550, 9}}) {
+            TxnRec t;
+            InitTxnRec(t);
+            t.Type = 'P';
+            t.Amt = amt;
+            t.Txndate = MakeDate(2024, 2, day);
+            t.Accid1 = bank, t.Accid2 = shop, t.Accid3 = food, t.Accid4 = ctgy;
+            QVERIFY(AddTxn(*m_core, t) && MakePostings(*m_core, t));
+        }
+    }
+    void cleanup() {
+        CloseModals();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->close();
+        m_core.reset();
+        m_prompter.reset();
+        m_dir.reset();
+    }
+
+    void drillExpandAndBack() {
+        TFanlsys& start = Fanlsys(*m_core);
+        start.Show();
+        QCOMPARE(start.EndDateBox->text(), QStringLiteral("2024-03-31"));
+        QTest::mouseClick(start.OKBtn, Qt::LeftButton);
+        TFMonthly& w = FMonthly(*m_core);
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Analysis : Month-on-Month"));
+        QCOMPARE(w.GridView->horizontalHeaderItem(12)->text(), QStringLiteral("2024-02-01"));
+        // Top level: the group row sums its members.
+        const int groupRow = rowOf(w, house);
+        QVERIFY(groupRow >= 0);
+        QCOMPARE(w.GridView->item(groupRow, 1)->text(), QStringLiteral("GROUP"));
+        QCOMPARE(w.GridView->item(groupRow, 12)->text(), QStringLiteral("-845.50"));
+        QCOMPARE(rowOf(w, rent), -1);
+
+        w.SetClickedCell(groupRow, 13);
+        w.ExpandItem->trigger();
+        QVERIFY(rowOf(w, rent) >= 0);
+        QVERIFY(rowOf(w, house) >= 0);
+        QCOMPARE(w.Grid().rows.back().cells[12], QStringLiteral("-1,691.00")); // both shown: counted twice
+
+        w.GridView->setCurrentCell(rowOf(w, rent), 13);
+        QCOMPARE(w.ChartView->chart()->title(), w.GridView->item(rowOf(w, rent), 0)->text());
+        QCOMPARE(w.ChartView->chart()->series().size(), 2); // months and the rolling year
+
+        w.CollapseAllItem->trigger();
+        w.SetClickedCell(rowOf(w, house), 2);
+        w.DrillItem->trigger();
+        QVERIFY(w.BackItem->isEnabled());
+        QVERIFY(w.GroupLbl->text().startsWith(QStringLiteral("Group : \"")));
+        QCOMPARE(int(w.Grid().rows.size()), 3); // Rent, Repairs, TOTALS
+        w.BackItem->trigger();
+        QVERIFY(!w.BackItem->isEnabled());
+        QCOMPARE(w.DrilledGroup(), 0);
+        QVERIFY(rowOf(w, house) >= 0);
+        QVERIFY(m_prompter->messages().isEmpty());
+    }
+};
+
+QTEST_MAIN(TFMonthlyTest)
+#include "TFMonthlyTest.moc"

@@ -1,0 +1,131 @@
+// The search dialog and results window: a text search typed in the dialog,
+// the journal reopening at the date it was closed on, and Refresh keeping a
+// counterparty/category listing's own condition.
+#include "forms/search/TFSearch.h"
+#include "ModalDriver.h"
+#include "data/Core.h"
+#include "data/Tables.h"
+#include "forms/Screens.h"
+#include "ledger/Objects.h"
+#include "ledger/Transactions.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempFolder.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QtTest>
+
+class TFSearchTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempFolder> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<TFCore> m_core;
+    int bank = 0, shop = 0, food = 0, groceries = 0, fuel = 0;
+
+    int addObj(int kind, const QString& name) {
+        ObjRec r;
+        InitObjRec(r);
+        r.Type = kind;
+        r.Name = name;
+        r.CloseDate = IntToCal(kNotClosed);
+        AddObj(*m_core, r);
+        EnsureAnchor(*m_core, r.Id);
+        return r.Id;
+    }
+    int pay(const CalDate& d, const QString& narrative, int ctgy) {
+        TxnRec t;
+        InitTxnRec(t);
+        t.Type = 'P';
+        t.Amt = 500;
+        t.Txndate = d;
+        t.Narrative = narrative;
+        t.Accid1 = bank, t.Accid2 = shop, t.Accid3 = food, t.Accid4 = ctgy;
+        AddTxn(*m_core, t);
+        MakePostings(*m_core, t);
+        return t.Id;
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<TempFolder>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_core = std::make_unique<TFCore>(*m_prompter);
+        QVERIFY(OpenLedgerStore(m_core->store(), m_dir->path(), true));
+        m_core->setDataFolder(m_dir->path());
+        m_core->databaseDetails.open = true;
+        m_core->settings().Today = MakeDate(2024, 6, 15);
+        m_core->settings().BalFrom = MakeDate(2024, 1, 1);
+        m_core->settings().BalAt = MakeDate(2024, 6, 30);
+        bank = addObj(otExtAcc, QStringLiteral("Bank"));
+        shop = addObj(otCpty, QStringLiteral("Shop"));
+        food = addObj(otPot, QStringLiteral("Food"));
+        groceries = addObj(otCtgy, QStringLiteral("Groceries"));
+        fuel = addObj(otCtgy, QStringLiteral("Fuel"));
+    }
+    void cleanup() {
+        CloseModals();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->close();
+        m_core.reset();
+        m_prompter.reset();
+        m_dir.reset();
+    }
+
+    void textSearchTypedInTheDialog() {
+        pay(MakeDate(2024, 2, 1), QStringLiteral("Weekly SHOP"), groceries);
+        pay(MakeDate(2024, 2, 2), QStringLiteral("diesel"), fuel);
+        OpenSearch(*m_core);
+        TFSearch& dialog = FSearch(*m_core);
+        QVERIFY(dialog.isVisible());
+        QTest::mouseClick(dialog.TextRdio, Qt::LeftButton);
+        QTest::keyClicks(dialog.SearchBox, QStringLiteral("shop"));
+        QTest::keyClick(dialog.SearchBox, Qt::Key_Return);
+        TFSearchR& results = FSearchR(*m_core);
+        QVERIFY(results.isVisible());
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(results.windowTitle(), QStringLiteral("Transaction search results  :  \"shop\""));
+        QCOMPARE(results.Model->rowCount(), 1);
+        QCOMPARE(results.CountLbl->text(), QStringLiteral("1 item(s)  "));
+    }
+
+    void journalReopensWhereItWasClosed() {
+        pay(MakeDate(2024, 1, 10), QStringLiteral("a"), groceries);
+        const int may = pay(MakeDate(2024, 5, 3), QStringLiteral("b"), groceries);
+        pay(MakeDate(2024, 5, 3), QStringLiteral("c"), groceries);
+        pay(MakeDate(2024, 6, 1), QStringLiteral("d"), groceries);
+        Journal(*m_core);
+        TFSearchR& results = FSearchR(*m_core);
+        QCOMPARE(results.Model->rowCount(), 4);
+        QCOMPARE(results.CurrentId(), results.Model->rows().back().Id); // no jump date yet: last row
+        QVERIFY(results.JumpItem->isEnabled());
+        results.Grid->setCurrentIndex(results.Model->index(2, 0)); // the second of 2024-05-03
+        results.CloseItem->trigger();
+        QVERIFY(!results.isVisible());
+        Journal(*m_core);
+        QCOMPARE(results.CurrentId(), may); // the first transaction of that date
+    }
+
+    void refreshKeepsTheCounterpartyCategoryCondition() {
+        const int first = pay(MakeDate(2024, 3, 1), QStringLiteral("x"), fuel);
+        pay(MakeDate(2024, 3, 2), QStringLiteral("y"), groceries);
+        ListCounterpartyCategory(*m_core, shop, fuel);
+        TFSearchR& results = FSearchR(*m_core);
+        QCOMPARE(results.Model->rowCount(), 1);
+        const int later = pay(MakeDate(2024, 3, 3), QStringLiteral("z"), fuel);
+        results.Grid->setCurrentIndex(results.Model->index(0, 0));
+        results.RefreshItem->trigger();
+        QCOMPARE(results.Model->rowCount(), 2);
+        QCOMPARE(results.Model->rows()[1].Id, later);
+        QCOMPARE(results.CurrentId(), first);
+        QCOMPARE(results.windowTitle(),
+                 QStringLiteral("Transaction search results  :  Counterparty/Category = %1 / %2").arg(shop).arg(fuel));
+    }
+};
+
+QTEST_MAIN(TFSearchTest)
+#include "TFSearchTest.moc"

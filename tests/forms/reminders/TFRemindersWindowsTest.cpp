@@ -12,6 +12,7 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>

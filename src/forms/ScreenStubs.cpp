@@ -11,6 +11,9 @@ bool ScreenBuilt(Screen s) {
     case Screen::Channels:
     case Screen::AccountSearch:
     case Screen::Entry:
+    case Screen::Display:
+    case Screen::Sweeps:
+    case Screen::CptyCategories:
     case Screen::Postings:
     case Screen::Balances:
     case Screen::Clipboard:
@@ -20,32 +23,6 @@ bool ScreenBuilt(Screen s) {
     case Screen::Diary:
     case Screen::Analysis:
         return true;
-    case Screen::Display:
-    case Screen::Sweeps:
-    case Screen::CptyCategories:
-        return false;
     }
     return false;
 }
-
-// ---- Display
-void ShowTransaction(TFCore&, int) {}
-void ShowTxnRecord(TFCore&, const TxnRec&) {}
-
-// ---- Sweeps
-bool ConfirmSweepToPot(TFCore&) {
-    return false;
-}
-bool SweepBalance(TFCore&, int, Amount, const CalDate&) {
-    return false;
-}
-void SweepGroup(TFCore&, int) {}
-bool DeleteSweep(TFCore&, const CalDate&, const QString&) {
-    return false;
-}
-
-// ---- CptyCategories
-int ChooseCategory(TFCore&, int, char, bool) {
-    return 0;
-}
-void ShowForCounterparty(TFCore&, int) {}

@@ -803,7 +803,11 @@ void TFPstgs::DeleteTxnClick() {
     if (p->ref == QStringLiteral("sweep")) {
         const char a = m_prompter.AskAtCursor(QStringLiteral("Also delete all other transactions in this sweep ?"));
         if (a == 'Y') {
-            if (DeleteSweep(m_core, DateStrToCal(p->pstgdate), p->narrative))
+            // A sweep is found by its transactions' date: an external
+            // account's posting may carry another date (Date2).
+            TxnRec txn;
+            const CalDate date = ReadTxn(m_core, txnid, txn) ? txn.Txndate : DateStrToCal(p->pstgdate);
+            if (DeleteSweep(m_core, date, p->narrative))
                 RefreshKeepingPosition();
             return;
         }

@@ -50,7 +50,10 @@ struct Total {
 CalDate AnalysisStart(const CalDate& end) {
     CalDate d = end;
     PrevYear(d);
-    NormaliseDay(d);
+    // 29 February a year back is the last day of that February.
+    const int length = MonthLength(d.year, d.month);
+    if (length > 0 && d.day > length)
+        d.day = std::uint16_t(length);
     NextDay(d);
     return WithDayOfWeek(d);
 }

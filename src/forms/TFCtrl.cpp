@@ -17,6 +17,7 @@
 #include "ledger/Objects.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -173,7 +174,7 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
 
     m_core.onControlRefresh = [this] { RefreshDetails(); };
     m_core.collectFormPositions = [] { return CollectFormPositions(); };
-    m_prompter.statusSink = [this](const QString& t) { SetStatusText(t.isEmpty() ? t : QStringLiteral(" ") + t); };
+    m_prompter.statusSink = [this](const QString& t) { SetStatusText(t); };
     resize(560, 300);
     RegisterForm(this);
     RefreshDetails();
@@ -209,6 +210,13 @@ void TFCtrl::RefreshDetails() {
     PeriodLbl->setText(QStringLiteral("From ") + CalToDateStr(s.BalFrom) + QStringLiteral(" to ") +
                        CalToDateStr(s.BalAt));
     SetStatusText(s.RebalNeeded ? QStringLiteral(" Rebalance needed") : QString());
+    // Without an open database (another copy of the program holds the
+    // folder, or it could not be opened) only Select and the tools are
+    // offered.
+    for (QWidget* w : std::initializer_list<QWidget*>{EditBtn, ChangeBtn, NameBox})
+        w->setEnabled(d.open);
+    for (QAction* a : {SeekItem, RebalanceItem, HealthcheckItem, ArchiveItem})
+        a->setEnabled(d.open);
 }
 
 void TFCtrl::SeekAccountClick() {
@@ -263,7 +271,9 @@ void TFCtrl::EscapeClick() {
         close();
 }
 
-void TFCtrl::StartTimer() { StartupTimer->start(); }
+void TFCtrl::StartTimer() {
+    StartupTimer->start();
+}
 
 void TFCtrl::StartTimerTick() {
     StartupTimer->stop();
@@ -277,6 +287,12 @@ void TFCtrl::closeEvent(QCloseEvent* event) {
         m_closed = true;
         FNotepad().close();
         CloseDatabase(m_core);
+        // Whatever else is open goes with it: no window may go on without
+        // the control window (nor reopen the database behind it).
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != this && w->isVisible())
+                w->hide();
+        QCoreApplication::quit();
     }
     event->accept();
 }

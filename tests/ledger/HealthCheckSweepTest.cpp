@@ -14,9 +14,10 @@
 namespace {
 
 enum class Outcome {
-    Mended, // repair mends it; the recheck is clean
-    Manual, // left to the user: a manual error stays
-    Noted,  // put right in check mode too, with a line in the log
+    Mended,  // repair mends it; the recheck is clean
+    Manual,  // left to the user: a manual error stays
+    Noted,   // put right in check mode too, with a line in the log
+    Refused, // the database does not open: the store's message names the file
 };
 
 struct Damage {
@@ -60,7 +61,7 @@ Damage fileDamage(const char* name, const char* file, decltype(Damage::fileDamag
     d.file = file;
     d.fileDamage = how;
     d.finding = finding;
-    d.outcome = Outcome::Manual;
+    d.outcome = how == Damage::Truncate ? Outcome::Refused : Outcome::Manual;
     return d;
 }
 
@@ -157,9 +158,12 @@ std::vector<Damage> Damages() {
                   "anchor posting of type", O::Manual),
         // repeaters
         sqlDamage("RepeaterIdBeyond32Bits",
-                  {S("UPDATE rptr SET Id = 4294967301 WHERE Id = (SELECT max(Id) FROM rptr)")},
+                  {S("INSERT INTO rptr (Id, Type, Amt, Accid1, Accid2, Freq) SELECT 4294967301, Type, Amt, Accid1, "
+                     "Accid2, Freq FROM rptr WHERE Id = (SELECT min(Id) FROM rptr)")},
                   "Repeater 4294967301 value out of range", O::Manual),
-        sqlDamage("RepeaterIdZero", {S("UPDATE rptr SET Id = 0 WHERE Id = (SELECT max(Id) FROM rptr)")},
+        sqlDamage("RepeaterIdZero",
+                  {S("INSERT INTO rptr (Id, Type, Amt, Accid1, Accid2, Freq) SELECT 0, Type, Amt, Accid1, Accid2, "
+                     "Freq FROM rptr WHERE Id = (SELECT min(Id) FROM rptr)")},
                   "Repeater 0 invalid id", O::Manual),
         sqlDamage("RepeaterGentoWrong",
                   {S("UPDATE rptr SET Gento = Gento + 3 WHERE Id = (SELECT min(Id) FROM rptr WHERE RptActive = 1)")},
@@ -183,7 +187,7 @@ std::vector<Damage> Damages() {
         fileDamage("GarbagePageInLinks", "cptypot.db", Damage::GarbagePage, "cptypot.db : read failed - "),
         fileDamage("GarbagePageInPostings", "PSTG.DB", Damage::GarbagePage, "PSTG.DB : read failed - "),
         fileDamage("GarbagePageInTransactions", "TXN.DB", Damage::GarbagePage, "TXN.DB : read failed - "),
-        fileDamage("TruncatedPostings", "PSTG.DB", Damage::Truncate, "PSTG.DB : read failed - "),
+        fileDamage("TruncatedLinks", "cptypot.db", Damage::Truncate, "database disk image is malformed: "),
     };
 }
 
@@ -203,6 +207,7 @@ protected:
     qint64 rowsSeen = 0;
     qint64 rowBound = 0;
     bool hung = false;
+    bool opened = true;
 
     static void SetUpTestSuite() {
         g_template = new TempFolder;
@@ -284,17 +289,17 @@ protected:
         QFile f(data + S(d.file));
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         const qint64 pageSize = 4096;
-        ASSERT_GE(f.size(), 2 * pageSize);
+        ASSERT_GE(f.size(), 3 * pageSize);
         if (d.fileDamage == Damage::Truncate) {
-            // The last pages gone, as after a crash of the disk.
-            ASSERT_TRUE(f.resize(std::max<qint64>(2 * pageSize, f.size() / 2 / pageSize * pageSize)));
+            // The last page gone, as after a crash of the disk.
+            ASSERT_TRUE(f.resize(f.size() - pageSize));
         } else {
             // The table's first page (after the schema page) overwritten.
             ASSERT_TRUE(f.seek(pageSize));
             f.write(QByteArray(64, '\xA5'));
         }
         f.close();
-        ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
+        opened = OpenDatabase(core) == OpenResult::Opened;
     }
 
     bool run(HchkMode mode) {
@@ -320,8 +325,17 @@ TEST_P(DamageSweep, FoundThenMendedOrLeftManual) {
 
     if (d.file)
         damageFile(d);
+    if (d.outcome == Outcome::Refused) {
+        // Nothing can be checked; the user is told which file is damaged.
+        EXPECT_FALSE(opened);
+        EXPECT_TRUE(prompter.messages().join(QLatin1Char('\n')).contains(S(d.finding) + data + S(d.file)))
+            << prompter.messages().join(QLatin1Char('\n')).toStdString();
+        return;
+    }
+    ASSERT_TRUE(opened) << prompter.messages().join(QLatin1Char('\n')).toStdString();
     for (const QString& sql : d.sql)
         ASSERT_TRUE(core.store().exec(sql)) << sql.toStdString();
+    const std::string anchorsDamaged = d.file ? std::string() : anchors();
     prompter.clearRecorded();
 
     // Check mode reports it and, but for what it mends itself, does not
@@ -334,7 +348,7 @@ TEST_P(DamageSweep, FoundThenMendedOrLeftManual) {
     const bool clean = run(HchkMode::Check);
     // Findings are log lines, not a message box for each row: at most the
     // backup folder's making and one word from each reopening.
-    EXPECT_LE(prompter.messages().size(), 4) << prompter.messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_LE(prompter.messages().size(), d.file ? 10 : 4) << prompter.messages().join(QLatin1Char('\n')).toStdString();
     if (d.outcome == Outcome::Manual) {
         EXPECT_FALSE(clean);
         EXPECT_TRUE(logHas(QStringLiteral("Error (for manual repair) : "))) << dump().toStdString();
@@ -343,7 +357,8 @@ TEST_P(DamageSweep, FoundThenMendedOrLeftManual) {
     }
     if (!d.file) {
         EXPECT_EQ(sums(), before);
-        EXPECT_EQ(anchors(), anchorsBefore);
+        // The anchors are as the damage left them, or mended whole.
+        EXPECT_EQ(anchors(), d.outcome == Outcome::Mended ? anchorsBefore : anchorsDamaged);
     }
 }
 

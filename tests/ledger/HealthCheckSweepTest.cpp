@@ -218,7 +218,7 @@ protected:
         o.folder = g_template->path();
         o.seed = 7;
         o.years = 1;
-        o.txnsPerYear = 250;
+        o.txnsPerYear = 100;
         o.ext = 7;
         o.pots = 5;
         o.cptys = 8;

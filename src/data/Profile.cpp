@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringList>
 #include <optional>
 
@@ -22,11 +23,19 @@ FileText readFileText(const QString& path) {
         return t;
     const QByteArray raw = f.readAll();
     t.crlf = raw.contains("\r\n");
-    QString text = QString::fromUtf8(raw);
-    text.remove(QLatin1Char('\r'));
-    t.lines = text.split(QLatin1Char('\n'));
-    if (!t.lines.isEmpty() && t.lines.back().isEmpty())
-        t.lines.removeLast(); // the newline that ends the last line
+    // Line by line: a line that is not UTF-8 (written by an editor in
+    // another code page) is read as Latin-1, and spoils no other line.
+    QList<QByteArray> rawLines = raw.split('\n');
+    if (!rawLines.isEmpty() && rawLines.back().isEmpty())
+        rawLines.removeLast(); // the newline that ends the last line
+    for (const QByteArray& bytes : std::as_const(rawLines)) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString line = utf8(bytes);
+        if (utf8.hasError())
+            line = QString::fromLatin1(bytes);
+        line.remove(QLatin1Char('\r'));
+        t.lines << line;
+    }
     return t;
 }
 

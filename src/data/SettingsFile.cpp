@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace {
 
@@ -101,14 +100,14 @@ bool SetAsideUnreadableSettings(Prompter& prompter, const QString& path) {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return false;
+    // A file that opens is read key by key, whatever its bytes: a key that
+    // cannot be read takes its default on its own, and the rest are kept.
     bool readable = false;
     if (info.isFile()) {
         QFile f(path);
         if (f.open(QIODevice::ReadOnly)) {
-            const QByteArray raw = f.readAll();
-            QStringDecoder utf8(QStringDecoder::Utf8);
-            const QString text = utf8(raw);
-            readable = f.error() == QFileDevice::NoError && !utf8.hasError() && !raw.contains('\0');
+            f.read(1);
+            readable = f.error() == QFileDevice::NoError;
         }
     }
     if (readable)

@@ -37,9 +37,10 @@ void ReadSettings(const QString& path, Settings& settings);
 // reported ("Unable to write to " + path) and gives false.
 bool WriteSettings(Prompter& prompter, const QString& path, const Settings& settings);
 
-// A settings file that cannot be read as text (a folder in its place, a file
-// that cannot be opened, bytes that are not UTF-8 text) would be replaced by
-// the defaults at the next write.  It is renamed to path + ".bad-" +
+// A settings file that cannot be opened at all (a folder in its place, a file
+// without read permission, a read error) would be replaced by the defaults at
+// the next write.  (A file that opens is read key by key: a line that is not
+// UTF-8 is read as Latin-1, and a key that cannot be read takes its default.)  It is renamed to path + ".bad-" +
 // yyyyMMddhhmmss instead, kept for the user, and the user is told.  True when
 // the file was unreadable (whether or not the rename worked).
 bool SetAsideUnreadableSettings(Prompter& prompter, const QString& path);

@@ -44,7 +44,9 @@ QDateTime DateTimeFromStore(const QString& s) {
 
 Store::Store(Prompter& prompter) : m_prompter(prompter) {}
 
-Store::~Store() { close(); }
+Store::~Store() {
+    close();
+}
 
 bool Store::open(const QString& folder, const QString& mainFile,
                  const std::vector<std::pair<QString, QString>>& attachFiles, bool create) {
@@ -309,7 +311,9 @@ void Store::release(const QString& sql, sqlite3_stmt* stmt) {
         sqlite3_finalize(stmt);
 }
 
-int Store::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
+int Store::changes() const {
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
 
 // ---------------------------------------------------------------------------
 // Query
@@ -319,7 +323,9 @@ Query::Query(Store& store, const QString& sql) : m_store(store), m_sql(sql) {
     m_ok = m_stmt != nullptr;
 }
 
-Query::~Query() { m_store.release(m_sql, m_stmt); }
+Query::~Query() {
+    m_store.release(m_sql, m_stmt);
+}
 
 int Query::param(const char* name) {
     if (!m_stmt)
@@ -444,26 +450,42 @@ std::int64_t Query::int64(const char* col) const {
     return i < 0 ? 0 : sqlite3_column_int64(m_stmt, i);
 }
 
-int Query::integer(const char* col) const { return int(int64(col)); }
+int Query::integer(const char* col) const {
+    return int(int64(col));
+}
 
-bool Query::boolean(const char* col) const { return int64(col) != 0; }
+bool Query::boolean(const char* col) const {
+    return int64(col) != 0;
+}
 
 QString Query::text(const char* col) const {
     const int i = index(col);
     return i < 0 ? QString() : text(i);
 }
 
-QDateTime Query::dateTime(const char* col) const { return DateTimeFromStore(text(col)); }
+QDateTime Query::dateTime(const char* col) const {
+    return DateTimeFromStore(text(col));
+}
 
-int Query::columnCount() const { return m_stmt ? sqlite3_column_count(m_stmt) : 0; }
+int Query::columnCount() const {
+    return m_stmt ? sqlite3_column_count(m_stmt) : 0;
+}
 
 QString Query::columnName(int i) const {
     return m_stmt ? QString::fromUtf8(sqlite3_column_name(m_stmt, i)) : QString();
 }
 
-bool Query::isNull(int i) const { return !m_stmt || sqlite3_column_type(m_stmt, i) == SQLITE_NULL; }
+bool Query::isNull(int i) const {
+    return !m_stmt || sqlite3_column_type(m_stmt, i) == SQLITE_NULL;
+}
 
-std::int64_t Query::int64(int i) const { return m_stmt ? sqlite3_column_int64(m_stmt, i) : 0; }
+bool Query::isInteger(int i) const {
+    return m_stmt && sqlite3_column_type(m_stmt, i) == SQLITE_INTEGER;
+}
+
+std::int64_t Query::int64(int i) const {
+    return m_stmt ? sqlite3_column_int64(m_stmt, i) : 0;
+}
 
 QString Query::text(int i) const {
     if (!m_stmt)
@@ -475,7 +497,9 @@ QString Query::text(int i) const {
 // ---------------------------------------------------------------------------
 // StoreTransaction
 
-StoreTransaction::StoreTransaction(Store& store) : m_store(store) { m_began = store.begin(); }
+StoreTransaction::StoreTransaction(Store& store) : m_store(store) {
+    m_began = store.begin();
+}
 
 StoreTransaction::~StoreTransaction() {
     if (m_began && !m_done)

@@ -46,8 +46,8 @@ public:
     // with it.  A missing file is created only when create is true; otherwise
     // it is an error.  Registers lower() for every alphabet and switches off
     // double-quoted string literals.  Reports and returns false on failure.
-    bool open(const QString& folder, const QString& mainFile, const std::vector<std::pair<QString, QString>>& attachFiles,
-              bool create);
+    bool open(const QString& folder, const QString& mainFile,
+              const std::vector<std::pair<QString, QString>>& attachFiles, bool create);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     QString folder() const { return m_folder; }
@@ -66,8 +66,8 @@ public:
     // share one read transaction, and ending it when nothing was written
     // costs no journal and no sync.  A begin() inside it joins it.
     bool beginRead();
-    bool commit();       // the outermost commit writes; fails when a nested scope rolled back
-    void rollback();     // an inner rollback dooms the whole transaction
+    bool commit();   // the outermost commit writes; fails when a nested scope rolled back
+    void rollback(); // an inner rollback dooms the whole transaction
     bool inTransaction() const { return m_depth > 0; }
     // True once a statement failed inside the open transaction: it will roll
     // back, and no further write runs in it.
@@ -146,6 +146,7 @@ public:
     int columnCount() const;
     QString columnName(int i) const;
     bool isNull(int i) const;
+    bool isInteger(int i) const; // the value stored is an integer
     std::int64_t int64(int i) const;
     QString text(int i) const;
 

@@ -22,6 +22,7 @@
 #include "ledger/Objects.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -214,7 +215,7 @@ TFCtrl::TFCtrl(TFCore& core, WidgetPrompter& prompter, QWidget* parent)
 
     m_core.onControlRefresh = [this] { RefreshDetails(); };
     m_core.collectFormPositions = [] { return CollectFormPositions(); };
-    m_prompter.statusSink = [this](const QString& t) { SetStatusText(t.isEmpty() ? t : QStringLiteral(" ") + t); };
+    m_prompter.statusSink = [this](const QString& t) { SetStatusText(t); };
     resize(560, 300);
     RegisterForm(this);
     RefreshDetails();
@@ -250,6 +251,13 @@ void TFCtrl::RefreshDetails() {
     PeriodLbl->setText(QStringLiteral("From ") + CalToDateStr(s.BalFrom) + QStringLiteral(" to ") +
                        CalToDateStr(s.BalAt));
     SetStatusText(s.RebalNeeded ? QStringLiteral(" Rebalance needed") : QString());
+    // Without an open database (another copy of the program holds the
+    // folder, or it could not be opened) only Select and the tools are
+    // offered.
+    for (QWidget* w : std::initializer_list<QWidget*>{EditBtn, ChangeBtn, NameBox})
+        w->setEnabled(d.open);
+    for (QAction* a : {SeekItem, RebalanceItem, HealthcheckItem, ArchiveItem})
+        a->setEnabled(d.open);
 }
 
 void TFCtrl::SeekAccountClick() {
@@ -322,6 +330,12 @@ void TFCtrl::closeEvent(QCloseEvent* event) {
         m_closed = true;
         FNotepad().close();
         CloseDatabase(m_core);
+        // Whatever else is open goes with it: no window may go on without
+        // the control window (nor reopen the database behind it).
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != this && w->isVisible())
+                w->hide();
+        QCoreApplication::quit();
     }
     event->accept();
 }

@@ -1,5 +1,6 @@
 // The period dialog; see TFRebal.h.
 #include "forms/TFRebal.h"
+#include "forms/FormPositions.h"
 
 #include "base/Prompter.h"
 #include "data/Core.h"
@@ -158,6 +159,7 @@ TFRebal::TFRebal(TFCore& core, Prompter& prompter, QWidget* parent)
     connect(CancelBtn, &QPushButton::clicked, this, [this] { reject(); });
 
     ShowDates();
+    RegisterForm(this); // its position is saved and restored
 }
 
 int TFRebal::CheckedPeriodType() const {

@@ -1,5 +1,6 @@
 // The check window.
 #include "forms/TFRpr.h"
+#include "forms/FormPositions.h"
 
 #include "base/Prompter.h"
 #include "data/Core.h"
@@ -61,6 +62,7 @@ TFRpr::TFRpr(TFCore& core, QWidget* parent) : QMainWindow(parent), m_core(core),
     connect(RepairItem, &QAction::triggered, this, [this] { RepairItemClick(); });
 
     resize(640, 480);
+    RegisterForm(this); // its position is saved and restored
 }
 
 void TFRpr::SetStripColour(const QColor& colour) {

@@ -183,6 +183,28 @@ Step step17(TFCore& core) {
 
 // The schema version recorded in the tables by the last upgrade step that
 // committed (0 when none has run on this folder).
+// The highest version the tables' layout allows: a column that a step adds
+// and the tables lack shows the step was never made, whatever the settings
+// say (a settings file lost or replaced by its defaults must not skip the
+// conversions).  The row steps (14, 16) leave no column and are not judged.
+int layoutVersion(Store& s) {
+    auto hasColumn = [&s](const char* table, const char* column) {
+        Query q(s, QStringLiteral("SELECT 1 FROM pragma_table_info('%1') WHERE lower(name) = '%2'")
+                       .arg(QLatin1String(table), QLatin1String(column)));
+        const bool found = q.next();
+        const bool ok = q.ok();
+        q.reset();
+        return found || !ok; // a failed look-up judges nothing
+    };
+    if (!hasColumn("txn", "chnum"))
+        return 12;
+    if (!hasColumn("obj", "fav"))
+        return 13;
+    if (!hasColumn("txn", "actualtxndate"))
+        return 17;
+    return kCurrentSchema;
+}
+
 int tablesVersion(Store& s) {
     Query q(s, QStringLiteral("PRAGMA main.user_version"));
     const int v = q.next() ? int(q.int64(0)) : 0;
@@ -374,6 +396,10 @@ OpenResult OpenDatabase(TFCore& core) {
     p.ProcessEvents();
     if (!OpenLedgerStore(store, folder, fresh) || !tablesPresent(store))
         return abandon(core, OpenResult::Failed);
+    // Settings that were lost (or replaced by their defaults) never claim a
+    // conversion the tables have not had, not even in the file written below.
+    if (const int v = layoutVersion(store); v < st.DBvn && st.DBvn <= kCurrentSchema)
+        st.DBvn = v;
     // The settings file marks the folder as holding KOVRAL data: written for a
     // new folder, and for one whose first start died after making its tables.
     if (fresh || !QFileInfo::exists(SettingsPath(folder)))

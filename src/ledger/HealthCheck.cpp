@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <limits>
 #include <sqlite3.h>
 
 namespace {
@@ -91,17 +92,67 @@ void HealthCheck::Log(const QString& line) {
 }
 
 void HealthCheck::ErrorRepairable(const QString& text) {
+    if (m_readFailed)
+        return;
     ++m_repairable;
     Log(QStringLiteral("Error (can auto-repair) : ") + text);
 }
 
 void HealthCheck::ErrorManual(const QString& text) {
+    if (m_readFailed)
+        return;
     ++m_manual;
     Log(QStringLiteral("Error (for manual repair) : ") + text);
 }
 
 void HealthCheck::Info(const QString& text) {
+    if (m_readFailed)
+        return;
     Log(QStringLiteral("Info : ") + text);
+}
+
+void HealthCheck::ReadFailed(const QString& table, const QString& what) {
+    if (m_readFailed)
+        return;
+    QString message = m_core.store().lastError();
+    if (message.isEmpty())
+        message = QStringLiteral("unknown error");
+    ErrorManual(table + QStringLiteral(" : ") + what + QStringLiteral(" - ") + message);
+    m_readFailed = true;
+}
+
+bool HealthCheck::ReadOk(const Query& q, const QString& table) {
+    if (q.ok() && q.prepared())
+        return !m_readFailed;
+    ReadFailed(table);
+    return false;
+}
+
+void HealthCheck::RepairFailed() {
+    ++m_failedRepairs;
+    ++m_failedInScan;
+    if (m_repairError.isEmpty())
+        m_repairError = m_core.store().lastError();
+}
+
+QString HealthCheck::RangeFault(const Query& q) {
+    const int n = q.columnCount();
+    for (int i = 0; i < n; ++i) {
+        if (!q.isInteger(i))
+            continue;
+        const qint64 v = q.int64(i);
+        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+            return q.columnName(i) + QStringLiteral(" = ") + QString::number(v);
+    }
+    return QString();
+}
+
+bool HealthCheck::OutOfRange(const Query& q, const QString& label) {
+    const QString fault = RangeFault(q);
+    if (fault.isEmpty())
+        return false;
+    ErrorManual(label + QStringLiteral(" value out of range : ") + fault);
+    return true;
 }
 
 bool HealthCheck::NextRow(std::optional<int> txnId) {
@@ -117,7 +168,10 @@ bool HealthCheck::NextRow(std::optional<int> txnId) {
             text += QStringLiteral("; Id = ") + QString::number(*txnId);
         m_view.SetProgress(text);
         const qint64 before = ChangeCount();
+        // What another window does meanwhile reports its own errors.
+        m_core.store().setQuiet(false);
         m_view.ProcessInput();
+        m_core.store().setQuiet(true);
         if (ChangeCount() != before)
             MarkStale();
         m_inputTimer.start();
@@ -149,16 +203,26 @@ qint64 HealthCheck::ChangeCount() const {
 }
 
 namespace {
-qint64 CountRows(Store& store, const QString& sql) {
+qint64 CountRows(Store& store, const QString& sql, bool& ok) {
     Query q(store, sql);
     const qint64 n = q.next() ? q.int64(0) : 0;
+    ok = q.ok() && q.prepared();
     q.reset();
     return n;
 }
 } // namespace
 
 void HealthCheck::StartScan(const QString& table, const QString& countSql) {
-    m_countBefore = CountRows(m_core.store(), countSql);
+    m_scanTable = table;
+    m_readFailed = false;
+    m_failedInScan = 0;
+    m_repairError.clear();
+    bool ok = true;
+    m_countBefore = CountRows(m_core.store(), countSql, ok);
+    if (!ok) {
+        ReadFailed(table);
+        return;
+    }
     m_remaining = m_countBefore;
     Log(table + QStringLiteral(" : ") + QString::number(m_countBefore) + QStringLiteral(" record(s)"));
 }
@@ -168,16 +232,25 @@ void HealthCheck::EndScan(const QString& table, const QString& countSql, int del
     // Rows walked against rows counted, and the count now against the count
     // before less what the scan itself deleted: either differs when the table
     // changed under the scan or its key order does not hold every row.
-    const qint64 after = CountRows(m_core.store(), countSql);
-    if (m_remaining != 0 || after != m_countBefore - deletedByScan)
+    // After a failed read the count tells nothing more.
+    bool ok = true;
+    const qint64 after = m_readFailed ? 0 : CountRows(m_core.store(), countSql, ok);
+    if (!ok)
+        ReadFailed(table);
+    else if (!m_readFailed && (m_remaining != 0 || after != m_countBefore - deletedByScan))
         ErrorManual(QStringLiteral("Record count error, use REBUILD.EXE utility to fix"));
+    if (m_failedInScan > 0)
+        Log(QString::number(m_failedInScan) + QStringLiteral(" repair(s) failed - ") + m_repairError);
+    m_readFailed = false; // the end report is written whole
     Log(table + QStringLiteral(" scan complete"));
     if (!AnyErrors()) {
         Log(QString());
         return;
     }
-    if (m_repairable > 0)
-        Log(QString::number(m_repairable) +
+    // A repair whose write failed is not counted as repaired.
+    const int repaired = Repairing() ? m_repairable - m_failedRepairs : m_repairable;
+    if (repaired > 0)
+        Log(QString::number(repaired) +
             (Repairing()
                  ? QStringLiteral(" error(s) repaired - run \"Recheck\" to confirm, further errors may be found")
                  : QStringLiteral(" repairable error(s) found")));
@@ -199,7 +272,10 @@ bool HealthCheck::Run(HchkMode mode) {
     m_stamps.clear();
     m_inputTimer.invalidate();
     MarkStale();
-    m_stamp = QDateTime::currentDateTime();
+    m_stamp = m_clock ? m_clock() : QDateTime::currentDateTime();
+    m_failedRepairs = 0;
+    m_failedInScan = 0;
+    m_readFailed = false;
     m_backupFolder.clear();
 
     // While the run lasts a missing object is a finding, not a message.
@@ -231,6 +307,8 @@ bool HealthCheck::Run(HchkMode mode) {
     Log(QStringLiteral("   ") + m_backupFolder);
     Log(QString());
 
+    // Errors met by the scans are findings in the log, not message boxes.
+    m_core.store().setQuiet(true);
     using Scan = void (HealthCheck::*)();
     for (Scan scan : {&HealthCheck::ScanObjects, &HealthCheck::ScanTransactions, &HealthCheck::ScanPostings,
                       &HealthCheck::ScanRepeaters, &HealthCheck::ScanCptyLinks}) {
@@ -240,6 +318,8 @@ bool HealthCheck::Run(HchkMode mode) {
         FlushStamps();
     }
     CloseSpan();
+    m_core.store().setQuiet(false);
+    m_readFailed = false;
 
     bool clean = false;
     if (m_abort) {

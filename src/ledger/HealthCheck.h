@@ -41,10 +41,12 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
 class TFCore;
+class Query;
 struct TxnRec;
 
 enum class HchkMode { Check, Repair };
@@ -115,6 +117,11 @@ public:
     void setInputInterval(int ms) { m_inputInterval = ms < 0 ? 0 : ms; }
     int inputInterval() const { return m_inputInterval; }
 
+    // Where the run stamp comes from (the clock by default); a second run
+    // whose stamp names an existing backup folder moves on to the next free
+    // second.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
     HchkMode mode() const { return m_mode; }
     const QStringList& Log() const { return m_log; }
     // "<program folder>Pre-healthcheck backups/HCHKyyyymmddhhmmss/" of the
@@ -124,6 +131,8 @@ public:
     QDateTime RunStamp() const { return m_stamp; }
     int RepairableErrors() const { return m_repairable; }
     int ManualErrors() const { return m_manual; }
+    // Repairs of the latest run whose writes failed (not counted as repaired).
+    int FailedRepairs() const { return m_failedRepairs; }
 
     // The statistics of the latest transaction scan (cancelled transactions
     // not counted).  Totals are sums of amounts, in hundredths.
@@ -159,6 +168,21 @@ private:
     void ErrorManual(const QString& text);
     void Info(const QString& text);
     bool AnyErrors() const { return m_repairable + m_manual > 0; }
+    // A read of the store failed (a damaged file): the scan reports it with
+    // the store's message as a manual error and stops; what the scan would
+    // find after it rests on missing rows and is not reported.
+    void ReadFailed(const QString& table, const QString& what = QStringLiteral("read failed"));
+    // False (after ReadFailed) when q met an error.
+    bool ReadOk(const Query& q, const QString& table);
+    // The write of a repair failed: counted, and reported once at the end of
+    // the scan with the store's message.
+    void RepairFailed();
+    // A row whose integer column holds what the ledger cannot (an id or an
+    // amount beyond 32 bits): a manual error naming it; true when found.
+    bool OutOfRange(const Query& q, const QString& label);
+    // The first integer column of q's row that an int cannot hold, as
+    // "Column = value"; empty when there is none.
+    static QString RangeFault(const Query& q);
     bool Repairing() const { return m_mode == HchkMode::Repair; }
     // Counts a row down and, when its time has come, shows the count (with
     // "; Id = " and txnId when given) and lets the window take input; false
@@ -192,6 +216,8 @@ private:
     void StartScan(const QString& table, const QString& countSql);
     void EndScan(const QString& table, const QString& countSql, int deletedByScan);
 
+    void CheckGroupChain(qint64 id, int grpid, int kind, const QString& label, bool& moveToTop);
+    bool HasAnchor(int objid);
     void ScanObjects();
     void ScanTransactions();
     void ScanPostings();
@@ -241,6 +267,7 @@ private:
     quint64 m_outsideGeneration = 1; // moves on when the window's input changed something
     quint64 m_cachesGeneration = 0;  // m_outsideGeneration when the caches were read
     QHash<int, int> m_objKinds;      // obj Id -> Type
+    QHash<int, int> m_objGroups;     // obj Id -> Grpid
     QSet<int> m_channels;
     QSet<int> m_repeaters;
     struct LinkKey {
@@ -251,6 +278,12 @@ private:
         friend size_t qHash(const LinkKey& k, size_t seed = 0) { return qHashMulti(seed, k.cpty, k.pot, k.purchsale); }
     };
     QHash<LinkKey, bool> m_links; // link -> stamped with this run's marker
+    std::function<QDateTime()> m_clock;
+    bool m_readFailed = false; // in the current scan
+    QString m_scanTable;       // the current scan's table
+    int m_failedRepairs = 0;
+    int m_failedInScan = 0;
+    QString m_repairError;
     int m_repairable = 0;
     int m_manual = 0;
     qint64 m_remaining = 0; // rows of the current scan still to come

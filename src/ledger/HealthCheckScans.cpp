@@ -43,6 +43,11 @@ QString Money(qint64 v) {
            PadNumber(qint64(mag % 100), 2);
 }
 
+// A date that is on the calendar (not "2023-02-31").
+bool RealDate(const CalDate& d) {
+    return !IsNullDate(d) && d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= MonthLength(d.year, d.month);
+}
+
 bool ValidTxnType(const QString& t) {
     return t.size() == 1 && QStringLiteral("ACDGPRTXYZ").contains(t.at(0));
 }
@@ -126,14 +131,17 @@ private:
 // A transaction row as the scan needs it; the whole record is read only for
 // a repair.
 struct TxnRow {
+    qint64 id = 0;      // as stored
+    QString rangeFault; // an integer column an int cannot hold
     QString type;
     TxnRec rec; // the columns that the checks read, as ReadTxnRow reads them
 };
 
 // A posting row as the posting scan needs it.
 struct PstgRow {
-    int txnid = 0;
-    int objid = 0;
+    qint64 txnid = 0;
+    qint64 objid = 0;
+    QString rangeFault;
     QString type;
     bool stamped = false; // Rprts is this run's marker
     CalDate pstgdate;
@@ -146,29 +154,46 @@ struct PstgRow {
 void HealthCheck::LoadCaches() {
     m_cachesGeneration = m_outsideGeneration;
     m_objKinds.clear();
+    m_objGroups.clear();
     m_channels.clear();
     m_repeaters.clear();
     m_links.clear();
     Store& store = m_core.store();
+    // Rows whose key an int cannot hold are left out: no reference can name
+    // them, and their own scan reports them.
+    auto fits = [](qint64 v) { return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max(); };
     {
-        Query q(store, QStringLiteral("SELECT Id, Type FROM obj"));
+        Query q(store, QStringLiteral("SELECT Id, Type, Grpid FROM obj"));
         while (q.next())
-            m_objKinds.insert(int(q.int64(0)), int(q.int64(1)));
+            if (fits(q.int64(0))) {
+                m_objKinds.insert(int(q.int64(0)), fits(q.int64(1)) ? int(q.int64(1)) : 0);
+                m_objGroups.insert(int(q.int64(0)), fits(q.int64(2)) ? int(q.int64(2)) : 0);
+            }
+        if (!ReadOk(q, QStringLiteral("OBJ.DB")))
+            return;
     }
     {
         Query q(store, QStringLiteral("SELECT Chnum FROM channel"));
         while (q.next())
-            m_channels.insert(int(q.int64(0)));
+            if (fits(q.int64(0)))
+                m_channels.insert(int(q.int64(0)));
+        if (!ReadOk(q, QStringLiteral("channel.db")))
+            return;
     }
     {
         Query q(store, QStringLiteral("SELECT Id FROM rptr"));
         while (q.next())
-            m_repeaters.insert(int(q.int64(0)));
+            if (fits(q.int64(0)))
+                m_repeaters.insert(int(q.int64(0)));
+        if (!ReadOk(q, QStringLiteral("rptr.DB")))
+            return;
     }
     {
         Query q(store, QStringLiteral("SELECT Cptyid, Potid, Purchsale, Rprts FROM cptypot"));
         while (q.next())
             m_links.insert({q.int64(0), q.int64(1), q.text(2)}, q.text(3) == m_stampText);
+        if (!ReadOk(q, QStringLiteral("cptypot.db")))
+            return;
     }
 }
 
@@ -236,12 +261,55 @@ void HealthCheck::FlushStamps() {
                     break;
             }
         }
-        st.commit();
+        if (!st.commit()) // the marks are lost: later findings would be phantoms
+            ReadFailed(m_scanTable, QStringLiteral("run marks not written"));
+    } else {
+        ReadFailed(m_scanTable, QStringLiteral("run marks not written"));
     }
     m_stamps.clear();
 }
 
 // ---- objects -------------------------------------------------------------------
+
+void HealthCheck::CheckGroupChain(qint64 id, int grpid, int kind, const QString& label, bool& moveToTop) {
+    Q_UNUSED(kind);
+    moveToTop = false;
+    if (grpid == id) {
+        ErrorManual(label + QStringLiteral(" group contains itself"));
+        return;
+    }
+    int groupKind = 0;
+    if (!ObjectKind(grpid, groupKind)) {
+        if (m_readFailed)
+            return;
+        ErrorRepairable(label + QStringLiteral(" group ") + N(grpid) + QStringLiteral(" not found"));
+        moveToTop = true;
+        return;
+    }
+    // Up the chain: it must reach the top without coming back here.  A loop
+    // higher up that does not pass through this object is reported by the
+    // objects on it.
+    QSet<int> seen;
+    int at = grpid;
+    while (at != 0 && !seen.contains(at)) {
+        if (at == id) {
+            ErrorManual(label + QStringLiteral(" group chain has a cycle"));
+            return;
+        }
+        seen.insert(at);
+        at = m_objGroups.value(at, 0);
+    }
+}
+
+bool HealthCheck::HasAnchor(int objid) {
+    Query q(m_core.store(), QStringLiteral("SELECT 1 FROM pstg WHERE Txnid = 0 AND Objid = :o"));
+    q.bind("o", objid);
+    const bool found = q.next();
+    if (!ReadOk(q, QStringLiteral("PSTG.DB")))
+        return true; // reported
+    q.reset();
+    return found;
+}
 
 void HealthCheck::ScanObjects() {
     const QString table = QStringLiteral("OBJ.DB");
@@ -252,25 +320,39 @@ void HealthCheck::ScanObjects() {
     int lastId = 0;
     auto write = [&](ObjRec& rec) {
         BeforeWrite();
-        WriteObjRow(m_core, rec);
+        if (!WriteObjRow(m_core, rec))
+            RepairFailed();
         AfterWrite();
     };
-    for (;;) {
+    while (!m_readFailed) {
         ObjRec o;
+        bool outOfRange = false;
+        qint64 id = 0;
         {
             Query q(m_core.store(), QStringLiteral("SELECT * FROM obj WHERE Id > :k ORDER BY Id LIMIT 1"));
             q.bind("k", key);
-            if (!q.next())
+            if (!q.next()) {
+                ReadOk(q, table);
                 break;
+            }
+            id = q.int64("Id");
             ObjFromRow(q, o);
+            outOfRange = OutOfRange(q, QStringLiteral("Obj ") + N(id));
             q.reset();
         }
-        key = o.Id;
+        key = id;
         if (!NextRow())
             return;
+        if (outOfRange)
+            continue;
         lastId = o.Id;
         const QString label = QStringLiteral("Obj ") + N(o.Id) + QStringLiteral(" type ") + N(o.Type);
         const bool leaf = IsLeafKind(o.Type);
+        if (o.Id < 1) {
+            // Id 0 is no object: every reference to it means "none".
+            ErrorManual(label + QStringLiteral(" invalid id"));
+            continue;
+        }
 
         if (!leaf && !IsGroupKind(o.Type))
             ErrorManual(label + QStringLiteral(" invalid account type ") + N(o.Type));
@@ -295,7 +377,39 @@ void HealthCheck::ScanObjects() {
             }
         }
 
-        if ((o.Type == otExtAcc || o.Type == otPot) && o.Grpid > 0) {
+        // The group chain: a group that is missing goes (the object moves to
+        // the top level); a chain that comes back to the object is manual.
+        bool groupOk = true;
+        if (o.Grpid != 0) {
+            bool moveToTop = false;
+            CheckGroupChain(o.Id, o.Grpid, o.Type, label, moveToTop);
+            groupOk = false;
+            if (moveToTop) {
+                if (Repairing()) {
+                    Log(QStringLiteral("Info : ") + label + QStringLiteral(" moved to the top level"));
+                    o.Grpid = 0;
+                    write(o);
+                }
+            } else {
+                int gk = 0;
+                groupOk = ObjectKind(o.Grpid, gk);
+            }
+        }
+
+        if (leaf && !HasAnchor(o.Id)) {
+            ErrorRepairable(label + QStringLiteral(" anchor posting missing"));
+            if (Repairing()) {
+                BeforeWrite();
+                {
+                    StoreTransaction st(m_core.store());
+                    if (!(st.ok() && EnsureAnchor(m_core, o.Id) && st.commit()))
+                        RepairFailed();
+                }
+                AfterWrite();
+            }
+        }
+
+        if (groupOk && (o.Type == otExtAcc || o.Type == otPot) && o.Grpid > 0) {
             ObjRec group;
             ReadObjRaw(m_core, o.Grpid, group); // a missing group fails the kind test
             const GroupFit fit = CheckGroupFit(group, o);
@@ -311,11 +425,18 @@ void HealthCheck::ScanObjects() {
             } else if (fit.code == 3) {
                 ErrorManual(label + fit.text);
             }
+        } else if (groupOk && o.Grpid > 0) {
+            // Every other kind: the group is of the object's own family.
+            ObjRec group;
+            ReadObjRaw(m_core, o.Grpid, group);
+            const GroupFit fit = CheckGroupFit(group, o);
+            if (fit.code == 3)
+                ErrorManual(label + fit.text);
         }
 
         if (o.Type == otExtAcc && o.AccWith > 0) {
             ObjRec cpty;
-            if (ReadObjRaw(m_core, o.AccWith, cpty) && cpty.AccWith == 0) {
+            if (ReadObjRaw(m_core, o.AccWith, cpty) && cpty.Type == otCpty && cpty.AccWith == 0) {
                 ErrorRepairable(label + QStringLiteral(" 1st/only ExtAcc for this Cpty not set"));
                 if (Repairing()) {
                     cpty.AccWith = o.Id;
@@ -392,9 +513,28 @@ bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancel
     bool known = false;
     const std::vector<Expected> expected = ExpectedPostings(type, cancelled ? 0 : amt, a1, a2, a3, a4, chnum, known);
     bool allGood = true;
+    bool manual = false;
     for (const Expected& e : expected) {
         const QString prefix =
             QStringLiteral("Txn ") + N(txnId) + QStringLiteral(" / acc ") + N(e.objid) + QStringLiteral(" : ");
+        // The account first: a posting to an account that is missing or of
+        // the wrong kind must not be written again (nor a right one deleted
+        // for it) - which of the two is wrong is the user's to decide.
+        if (e.objid != 0) {
+            int kind = 0;
+            if (!ObjectKind(e.objid, kind)) {
+                ErrorManual(prefix + QStringLiteral("account not found"));
+                allGood = false;
+                manual = true;
+                continue;
+            }
+            if (e.kind >= 0 && kind != e.kind) {
+                ErrorManual(prefix + QStringLiteral("account wrong type") + N(kind) + QStringLiteral(" ") + N(e.kind));
+                allGood = false;
+                manual = true;
+                continue;
+            }
+        }
         // The PSTG.DB row (Txnid, Objid), from the transaction's postings.
         const auto found =
             std::find_if(postings.begin(), postings.end(), [&](const TxnPosting& p) { return p.objid == e.objid; });
@@ -412,19 +552,6 @@ bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancel
             repost = true;
             continue;
         }
-        if (e.objid != 0) {
-            int kind = 0;
-            if (!ObjectKind(e.objid, kind)) {
-                ErrorManual(prefix + QStringLiteral("account not found"));
-                allGood = false;
-                continue;
-            }
-            if (e.kind >= 0 && kind != e.kind) {
-                ErrorManual(prefix + QStringLiteral("account wrong type") + N(kind) + QStringLiteral(" ") + N(e.kind));
-                allGood = false;
-                continue;
-            }
-        }
         if (pChnum != e.chnum) {
             ErrorRepairable(prefix + QStringLiteral("channel number (on pstg) ") + N(pChnum) +
                             QStringLiteral(" shd be (from txn) ") + N(e.chnum));
@@ -439,6 +566,8 @@ bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancel
                     u.bind("c", e.chnum).bind("t", txnId).bind("o", e.objid);
                     if (u.exec() && st.commit())
                         found->chnum = e.chnum;
+                    else
+                        RepairFailed();
                 }
                 AfterWrite();
             }
@@ -446,6 +575,8 @@ bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancel
         }
         StampPosting(txnId, e.objid);
     }
+    if (manual)
+        repost = false;
     return allGood && known;
 }
 
@@ -516,9 +647,11 @@ void HealthCheck::ScanTransactions() {
             TxnRow r;
             InitTxnRec(r.rec);
             TxnRec& t = r.rec;
-            t.Id = int(IntAt(q, cId));
+            r.id = IntAt(q, cId);
+            r.rangeFault = RangeFault(q);
+            t.Id = int(r.id);
             r.type = TextAt(q, cType);
-            if (ValidTxnType(r.type)) {
+            if (r.rangeFault.isEmpty() && ValidTxnType(r.type)) {
                 t.Type = r.type.at(0).toLatin1();
                 t.Amt = int(IntAt(q, cAmt));
                 t.Txndate = DateStrToCal(TextAt(q, cTxndate));
@@ -537,18 +670,24 @@ void HealthCheck::ScanTransactions() {
             }
             block.push_back(std::move(r));
         }
+        if (!ReadOk(q, table)) {
+            block.clear();
+            return;
+        }
         if (block.empty())
             return;
         Query p(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE Txnid >= :a AND Txnid <= :b "
                                                "ORDER BY Txnid, Objid"));
-        p.bind("a", block.front().rec.Id).bind("b", block.back().rec.Id);
+        p.bind("a", std::int64_t(block.front().id)).bind("b", std::int64_t(block.back().id));
         const int cTxnid = ColumnAt(p, "Txnid"), cObjid = ColumnAt(p, "Objid"), cPAmt = ColumnAt(p, "Amt"),
                   cPChnum = ColumnAt(p, "chnum");
         while (p.next())
             blockPostings.push_back(readPosting(p, cTxnid, cObjid, cPAmt, cPChnum));
+        if (!ReadOk(p, QStringLiteral("PSTG.DB")))
+            block.clear();
     };
 
-    for (;;) {
+    while (!m_readFailed) {
         if (blockGeneration != m_generation) {
             // Something may have changed: go on from the last key.
             if (at < block.size())
@@ -562,11 +701,21 @@ void HealthCheck::ScanTransactions() {
                 break;
         }
         const QString typeText = block[at].type;
+        const qint64 id = block[at].id;
+        const QString rangeFault = block[at].rangeFault;
         TxnRec txn = block[at].rec;
         ++at;
-        key = txn.Id;
+        key = id;
         if (!NextRow(txn.Id))
             break;
+        if (!rangeFault.isEmpty() || id < 1) {
+            // Nothing of it can be judged: its postings, if any, are found by
+            // the posting scan.  Id 0 is the anchors' and is never re-posted.
+            const QString label = QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(id);
+            ErrorManual(label + (rangeFault.isEmpty() ? QStringLiteral(" invalid id")
+                                                      : QStringLiteral(" value out of range : ") + rangeFault));
+            continue;
+        }
         lastId = txn.Id;
         // The transaction's postings: from the block, or read now when the
         // window's input changed something since the block was read.
@@ -583,6 +732,8 @@ void HealthCheck::ScanTransactions() {
                       cPChnum = ColumnAt(p, "chnum");
             while (p.next())
                 postings.push_back(readPosting(p, cTxnid, cObjid, cPAmt, cPChnum).second);
+            if (!ReadOk(p, QStringLiteral("PSTG.DB")))
+                break;
         }
         const QString label = QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(txn.Id);
 
@@ -615,6 +766,11 @@ void HealthCheck::ScanTransactions() {
             }
             // 3-10: amounts and account roles by type (manual).
             auto manual = [&](const char* text) { ErrorManual(label + QLatin1String(text)); };
+            // Every transaction is dated; its postings take their dates from it.
+            if (IsNullDate(txn.Txndate))
+                return manual(" txn date missing");
+            if (!RealDate(txn.Txndate))
+                return manual(" txn date invalid");
             if (type != TxnType::ReconBal && txn.Amt < 0)
                 return manual(" txn amt shd be >= 0");
             if (txn.Accid1 < 0 || txn.Accid2 < 0 || txn.Accid3 < 0 || txn.Accid4 < 0)
@@ -714,6 +870,8 @@ void HealthCheck::ScanTransactions() {
                             i.bind("c", txn.Accid2).bind("p", txn.Accid4).bind("s", code).bind("ts", m_stampText);
                             if (i.exec() && st.commit())
                                 m_links.insert({txn.Accid2, txn.Accid4, code}, true);
+                            else
+                                RepairFailed();
                         }
                         AfterWrite();
                     }
@@ -755,8 +913,8 @@ void HealthCheck::ScanTransactions() {
                 }
                 if (ok && repost)
                     ok = Repost(whole, true);
-                if (ok)
-                    st.commit();
+                if (!ok || !st.commit())
+                    RepairFailed();
             }
             AfterWrite();
         }
@@ -784,7 +942,7 @@ void HealthCheck::ScanPostings() {
     const QString countSql = QStringLiteral("SELECT count(*) FROM pstg");
     StartScan(table, countSql);
     std::int64_t keyT = kBeforeAll, keyO = kBeforeAll;
-    int lastT = 0, lastO = 0;
+    qint64 lastT = 0, lastO = 0;
     DateInt earliest = 0, latest = 0;
     int deleted = 0;
 
@@ -804,22 +962,25 @@ void HealthCheck::ScanPostings() {
                   cRprts = ColumnAt(q, "Rprts"), cDate = ColumnAt(q, "Pstgdate");
         while (q.next()) {
             PstgRow r;
-            r.txnid = int(IntAt(q, cTxnid));
-            r.objid = int(IntAt(q, cObjid));
+            r.txnid = IntAt(q, cTxnid);
+            r.objid = IntAt(q, cObjid);
+            r.rangeFault = RangeFault(q);
             r.type = TextAt(q, cType);
             r.stamped = TextAt(q, cRprts) == m_stampText;
             r.pstgdate = DateStrToCal(TextAt(q, cDate));
             block.push_back(std::move(r));
         }
+        if (!ReadOk(q, table))
+            block.clear();
     };
     // The dates of the transaction of the latest posting (postings come in
     // transaction order, so one look-up serves them all).
-    int cachedTxn = 0;
+    qint64 cachedTxn = 0;
     quint64 cacheGeneration = 0;
     bool txnFound = false;
     CalDate txndate, date2;
 
-    for (;;) {
+    while (!m_readFailed) {
         if (blockGeneration != m_generation) {
             if (at < block.size())
                 size.restart();
@@ -839,6 +1000,19 @@ void HealthCheck::ScanPostings() {
         lastT = p.txnid;
         lastO = p.objid;
         const QString& typeText = p.type;
+        if (!p.rangeFault.isEmpty()) {
+            ErrorManual(QStringLiteral("Posting ") + N(p.txnid) + QStringLiteral(" / ") + N(p.objid) +
+                        QStringLiteral(" value out of range : ") + p.rangeFault);
+            continue;
+        }
+        // Transaction 0 holds the anchors, which the health check never
+        // changes: one of another type is the user's to look at.
+        if (p.txnid == 0) {
+            if (typeText != QStringLiteral("A"))
+                ErrorManual(QStringLiteral("Posting 0 / ") + N(p.objid) + QStringLiteral(" anchor posting of type \"") +
+                            typeText + QStringLiteral("\""));
+            continue;
+        }
         if (typeText == QStringLiteral("A"))
             continue;
         const DateInt d = CalToInt(p.pstgdate);
@@ -858,7 +1032,7 @@ void HealthCheck::ScanPostings() {
             txnFound = false;
             txndate = date2 = CalDate();
             Query q(m_core.store(), QStringLiteral("SELECT Txndate, Date2 FROM txn WHERE Id = :id"));
-            q.bind("id", p.txnid);
+            q.bind("id", std::int64_t(p.txnid));
             if (q.next()) {
                 txnFound = true;
                 txndate = DateStrToCal(q.text(0));
@@ -866,13 +1040,15 @@ void HealthCheck::ScanPostings() {
                 if (IsNullDate(date2))
                     date2 = txndate; // an empty Date2 is the transaction date
                 q.reset();
+            } else if (!ReadOk(q, QStringLiteral("TXN.DB"))) {
+                break;
             }
         }
 
         // The posting as stored, for a repair that writes it.
         auto readWhole = [&](PstgRec& rec) {
             Query q(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE Txnid = :t AND Objid = :o"));
-            q.bind("t", p.txnid).bind("o", p.objid);
+            q.bind("t", std::int64_t(p.txnid)).bind("o", std::int64_t(p.objid));
             if (!q.next())
                 return false;
             PstgFromRow(q, rec);
@@ -898,12 +1074,14 @@ void HealthCheck::ScanPostings() {
                 if (Repairing()) {
                     BeforeWrite();
                     PstgRec whole;
-                    if (readWhole(whole)) {
+                    bool ok = readWhole(whole);
+                    if (ok) {
                         whole.Pstgdate = txndate;
                         StoreTransaction st(m_core.store());
-                        if (WritePstg(m_core, whole))
-                            st.commit();
+                        ok = WritePstg(m_core, whole) && st.commit();
                     }
+                    if (!ok)
+                        RepairFailed();
                     AfterWrite();
                 }
             } else if ((kind == otCtgy && !DateEqual(p.pstgdate, txndate)) ||
@@ -912,9 +1090,24 @@ void HealthCheck::ScanPostings() {
                 ErrorRepairable(label + (ctgy ? QStringLiteral(" posting.date / txn.txndate mismatch")
                                               : QStringLiteral(" posting.date / txn.pstgdate mismatch")));
                 TxnRec txn;
-                if (Repairing()) {
+                if (Repairing() && !RealDate(p.pstgdate)) {
+                    // A posting without a date takes the transaction's: the
+                    // transaction must not lose its date to it.
                     BeforeWrite();
-                    if (ReadTxn(m_core, p.txnid, txn)) {
+                    PstgRec whole;
+                    bool ok = readWhole(whole);
+                    if (ok) {
+                        whole.Pstgdate = ctgy ? txndate : date2;
+                        StoreTransaction st(m_core.store());
+                        ok = WritePstg(m_core, whole) && st.commit();
+                    }
+                    if (!ok)
+                        RepairFailed();
+                    AfterWrite();
+                } else if (Repairing()) {
+                    BeforeWrite();
+                    bool ok = ReadTxn(m_core, p.txnid, txn);
+                    if (ok) {
                         // The transaction takes the posting's date; its other
                         // postings of that date are written again with it, so
                         // that they do not disagree in their turn.
@@ -923,14 +1116,15 @@ void HealthCheck::ScanPostings() {
                         else
                             txn.Date2 = p.pstgdate;
                         StoreTransaction st(m_core.store());
-                        bool ok = st.ok();
+                        ok = st.ok();
                         if (ok) {
                             InstanceRepairMode quietInstance;
                             ok = WriteTransaction(m_core, txn);
                         }
-                        if (ok && Repost(txn, false))
-                            st.commit();
+                        ok = ok && Repost(txn, false) && st.commit();
                     }
+                    if (!ok)
+                        RepairFailed();
                     AfterWrite();
                 }
             }
@@ -941,6 +1135,8 @@ void HealthCheck::ScanPostings() {
                 StoreTransaction st(m_core.store());
                 if (DeletePstg(m_core, p.txnid, p.objid) && st.commit())
                     ++deleted;
+                else
+                    RepairFailed();
             }
             AfterWrite();
         }
@@ -962,23 +1158,32 @@ void HealthCheck::ScanRepeaters() {
     const QString countSql = QStringLiteral("SELECT count(*) FROM rptr");
     StartScan(table, countSql);
     std::int64_t key = kBeforeAll;
-    for (;;) {
-        int id = 0;
+    while (!m_readFailed) {
+        qint64 id = 0;
+        QString fault;
         {
-            Query q(m_core.store(), QStringLiteral("SELECT Id FROM rptr WHERE Id > :k ORDER BY Id LIMIT 1"));
+            Query q(m_core.store(), QStringLiteral("SELECT * FROM rptr WHERE Id > :k ORDER BY Id LIMIT 1"));
             q.bind("k", key);
-            if (!q.next())
+            if (!q.next()) {
+                ReadOk(q, table);
                 break;
-            id = q.integer("Id");
+            }
+            id = q.int64("Id");
+            fault = RangeFault(q);
             q.reset();
         }
         key = id;
         if (!NextRow())
             return;
-        RptrRec r;
-        if (!ReadRepeater(m_core, id, r))
-            continue;
         const QString label = QStringLiteral("Repeater ") + N(id);
+        if (!fault.isEmpty() || id < 1) {
+            ErrorManual(label + (fault.isEmpty() ? QStringLiteral(" invalid id")
+                                                 : QStringLiteral(" value out of range : ") + fault));
+            continue;
+        }
+        RptrRec r;
+        if (!ReadRepeater(m_core, int(id), r))
+            continue;
         const QString master = QStringLiteral("Repeater master #") + N(id) + QStringLiteral(" - ");
         int kind = 0;
         auto missing = [&](int accid, const char* what) {
@@ -1002,7 +1207,7 @@ void HealthCheck::ScanRepeaters() {
             bool first = true;
             {
                 Query q(m_core.store(), SharedSql::InstancesOfMaster);
-                q.bind("masterid", id);
+                q.bind("masterid", std::int64_t(id));
                 while (q.next()) {
                     const int n = q.integer("Instance");
                     if (!first && n == prev)
@@ -1012,11 +1217,26 @@ void HealthCheck::ScanRepeaters() {
                     prev = n;
                     first = false;
                 }
+                if (!ReadOk(q, QStringLiteral("TXN.DB")))
+                    break;
             }
-            if (prev != r.Gento) {
+            // Instances dated before the database's start date were taken
+            // away by an archive: they count as generated, or the next
+            // generation would bring archived money back.
+            int generated = prev;
+            const CalDate start = m_core.settings().DBStartDate;
+            if (!IsNullDate(start) && HasSchedule(r)) {
+                while (generated < r.Gento) {
+                    const CalDate d = InstanceDate(r, generated + 1);
+                    if (IsNullDate(d) || !DateBefore(d, start))
+                        break;
+                    ++generated;
+                }
+            }
+            if (generated != r.Gento) {
                 ErrorRepairable(master + QStringLiteral("Gento ") + N(r.Gento) + QStringLiteral(" should be ") +
-                                N(prev));
-                r.Gento = prev;
+                                N(generated));
+                r.Gento = generated;
                 rewrite = true;
             }
         }
@@ -1031,8 +1251,8 @@ void HealthCheck::ScanRepeaters() {
             BeforeWrite();
             {
                 StoreTransaction st(m_core.store());
-                if (WriteRepeater(m_core, r))
-                    st.commit();
+                if (!(WriteRepeater(m_core, r) && st.commit()))
+                    RepairFailed();
             }
             AfterWrite();
         }
@@ -1049,17 +1269,19 @@ void HealthCheck::ScanCptyLinks() {
     std::int64_t keyC = kBeforeAll, keyP = kBeforeAll;
     QString keyS;
     int deleted = 0;
-    for (;;) {
-        int cpty = 0, pot = 0;
+    while (!m_readFailed) {
+        qint64 cpty = 0, pot = 0;
         QString ps, rprts;
         {
             Query q(m_core.store(), QStringLiteral("SELECT * FROM cptypot WHERE (Cptyid, Potid, Purchsale) > "
                                                    "(:c, :p, :s) ORDER BY Cptyid, Potid, Purchsale LIMIT 1"));
             q.bind("c", keyC).bind("p", keyP).bind("s", keyS);
-            if (!q.next())
+            if (!q.next()) {
+                ReadOk(q, table);
                 break;
-            cpty = q.integer("Cptyid");
-            pot = q.integer("Potid");
+            }
+            cpty = q.int64("Cptyid");
+            pot = q.int64("Potid");
             ps = q.text("Purchsale");
             rprts = q.text("Rprts");
             q.reset();
@@ -1079,7 +1301,7 @@ void HealthCheck::ScanCptyLinks() {
                 StoreTransaction st(m_core.store());
                 Query d(m_core.store(),
                         QStringLiteral("DELETE FROM cptypot WHERE Cptyid = :c AND Potid = :p AND Purchsale = :s"));
-                d.bind("c", cpty).bind("p", pot).bind("s", ps);
+                d.bind("c", std::int64_t(cpty)).bind("p", std::int64_t(pot)).bind("s", ps);
                 if (d.exec() && st.commit())
                     ++deleted;
             }

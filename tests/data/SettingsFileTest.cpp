@@ -208,3 +208,29 @@ TEST_F(SettingsFileTest, ReadingThroughTheCoreRefreshesTheControlWindow) {
     EXPECT_TRUE(core.settings().RebalNeeded);
     EXPECT_TRUE(DateEqual(core.settings().BalAt, core.settings().Today));
 }
+
+// A hand-edited file is read key by key: a value in another code page, a
+// garbled key or stray bytes on one line spoil only what they touch, and the
+// file is kept where it is.
+TEST_F(SettingsFileTest, DamagedLinesSpoilOnlyTheirOwnKeys) {
+    writeAll(path, QByteArray("[main]\r\nDBvn=12\r\nDatabaseName=Caf\xe9 \xa3\r\nDefaultPotId=1\xff"
+                              "2\r\nBalFrom=20240101\r\nJunk=\x00\x01\x02\r\nDormantAfter=90\r\n",
+                              101));
+    EXPECT_FALSE(SetAsideUnreadableSettings(prompter, path));
+    Settings s;
+    s.Today = MakeDate(2024, 6, 15);
+    ReadSettings(path, s);
+    EXPECT_EQ(s.DBvn, 12);
+    EXPECT_EQ(s.DatabaseName, QStringLiteral("Caf\u00e9 \u00a3"));
+    EXPECT_EQ(s.DefaultPotId, Settings().DefaultPotId);
+    EXPECT_EQ(CalToInt(s.BalFrom), 20240101);
+    EXPECT_EQ(s.DormantAfter, 90);
+
+    // Written back, the name is the same text, now in UTF-8.
+    ASSERT_TRUE(WriteSettings(prompter, path, s));
+    Settings again;
+    ReadSettings(path, again);
+    EXPECT_EQ(again.DatabaseName, s.DatabaseName);
+    EXPECT_EQ(again.DBvn, 12);
+    EXPECT_TRUE(prompter.messages().isEmpty());
+}

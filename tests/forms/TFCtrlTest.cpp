@@ -4,6 +4,7 @@
 #include "forms/TFCtrl.h"
 #include "ModalDriver.h"
 #include "data/Core.h"
+#include "forms/FormPositions.h"
 #include "forms/WidgetPrompter.h"
 #include "ledger/Database.h"
 #include "ledger/Objects.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -96,9 +98,9 @@ private Q_SLOTS:
         m_core->SetRebalNeeded(false);
         QCOMPARE(m_ctrl->StatusPanel->text(), QString());
         QVERIFY(m_ctrl->StatusPanel->palette().color(QPalette::Window) != QColor(Qt::yellow));
-        // Core status texts show with a leading blank, in yellow.
+        // Core status texts show as written, in yellow.
         m_prompter.ShowStatus(QStringLiteral("Postings 12"));
-        QCOMPARE(m_ctrl->StatusPanel->text(), QStringLiteral(" Postings 12"));
+        QCOMPARE(m_ctrl->StatusPanel->text(), QStringLiteral("Postings 12"));
         QCOMPARE(m_ctrl->StatusPanel->palette().color(QPalette::Window), QColor(Qt::yellow));
     }
 
@@ -165,6 +167,56 @@ private Q_SLOTS:
         m_ctrl->SeekAccountClick();
         QCOMPARE(caption, QStringLiteral("Internal Account ('Pot') details"));
         QCOMPARE(name, QStringLiteral("Holiday fund"));
+    }
+
+    // Without a database (the folder held by another copy of the program)
+    // only Select is offered of the database's commands.
+    void withoutADatabaseOnlySelectIsOffered() {
+        QVERIFY(m_ctrl->EditBtn->isEnabled());
+        CloseDatabase(*m_core);
+        m_ctrl->RefreshDetails();
+        QVERIFY(!m_ctrl->EditBtn->isEnabled());
+        QVERIFY(!m_ctrl->ChangeBtn->isEnabled());
+        QVERIFY(!m_ctrl->RebalanceItem->isEnabled());
+        QVERIFY(!m_ctrl->HealthcheckItem->isEnabled());
+        QVERIFY(m_ctrl->SelectItem->isEnabled());
+    }
+
+    // Positions follow the settings file's spelling of the names; a window
+    // made later takes its saved position; one never shown keeps -1.
+    void positionsOfLaterAndUnshownWindows() {
+        QWidget later;
+        later.setObjectName(QStringLiteral("FNotepad"));
+        QWidget unshown;
+        unshown.setObjectName(QStringLiteral("FRpr"));
+        RegisterForm(&unshown);
+        FormPosition saved{QStringLiteral("Fnotepad"), 40, 30, 200, 300};
+        ApplyFormPositions({saved, FormPosition{QStringLiteral("FRpr")}});
+        RegisterForm(&later);
+        QCOMPARE(later.geometry(), QRect(30, 40, 300, 200));
+        later.show();
+        later.setGeometry(QRect(50, 60, 310, 210));
+        FormPosition notepad, rpr;
+        for (const FormPosition& p : CollectFormPositions()) {
+            if (p.name == QStringLiteral("Fnotepad"))
+                notepad = p;
+            if (p.name == QStringLiteral("FRpr"))
+                rpr = p;
+        }
+        QCOMPARE(notepad.left, 50);
+        QCOMPARE(notepad.top, 60);
+        QCOMPARE(notepad.width, 310);
+        QCOMPARE(rpr.left, -1);
+        QCOMPARE(rpr.width, -1);
+    }
+
+    // Closing the control window ends the program with every other window.
+    void closingTakesTheOtherWindowsAlong() {
+        QWidget other;
+        other.show();
+        m_ctrl->close();
+        QVERIFY(!other.isVisible());
+        QVERIFY(!m_core->databaseDetails.open);
     }
 
     void closingWritesTheSettings() {

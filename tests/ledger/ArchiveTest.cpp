@@ -4,7 +4,7 @@
 // and a failed copy that must remove nothing.
 #include "ledger/Archive.h"
 
-#include "LedgerFixture.h"
+#include "HealthCheckFixture.h"
 #include "data/SettingsFile.h"
 #include "ledger/Balances.h"
 #include "ledger/Database.h"
@@ -339,3 +339,46 @@ TEST(ParseArchiveDate, AcceptsOnlyRealDaysWrittenInFull) {
 }
 
 } // namespace
+
+// The health check after an archive accepts the repeaters whose instances
+// went with it, so that its repair does not make the next generation bring
+// the archived instances (and their money) back.
+TEST_F(ArchiveTest, CheckAndRepairAfterAnArchiveGenerateNothingArchived) {
+    // A standing order that ended in 2023: every one of its instances goes.
+    RptrRec r;
+    InitRptrRec(r);
+    r.Type = 'P';
+    r.Amt = 2500;
+    r.Accid1 = bank;
+    r.Accid2 = cpty;
+    r.Accid3 = pot;
+    r.Accid4 = ctgy;
+    r.Freq = 'M';
+    r.StartDate = D(2023, 9, 1);
+    r.EndDate = D(2023, 12, 31);
+    r.RptActive = true;
+    ASSERT_TRUE(WriteRepeater(core, r));
+    GenerateInstances(core, r, D(2024, 6, 30));
+    ASSERT_EQ(r.Gento, 4);
+    payment(100, D(2024, 2, 1));
+    ASSERT_TRUE(Rebalance(core));
+
+    expectArchive(QStringLiteral("2024-01-01"));
+    ASSERT_TRUE(ArchiveTransactions(core));
+    ASSERT_TRUE(prompter.allAnswered());
+    ASSERT_EQ(scalar(QStringLiteral("SELECT count(*) FROM txn")), 1);
+    const std::map<int, Amount> before = balancesAt(D(2024, 6, 30));
+
+    RecordingView view;
+    HealthCheck hc(core, view);
+    hc.setInputInterval(0);
+    hc.Run(HchkMode::Check);
+    hc.Run(HchkMode::Repair);
+    EXPECT_TRUE(hc.Run(HchkMode::Check)) << view.lines.join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(ReadRepeater(core, r.Id, r));
+    EXPECT_EQ(r.Gento, 4);
+
+    GenerateInstances(core, r, D(2024, 6, 30));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM txn")), 1);
+    EXPECT_EQ(balancesAt(D(2024, 6, 30)), before);
+}

@@ -77,30 +77,6 @@ TEST(CrashSafety, LockHeldByALiveProgramStillRefuses) {
     EXPECT_TRUE(other.isLocked());
 }
 
-TEST(CrashSafety, UnreadableSettingsFileIsKeptAsideNotOverwritten) {
-    TempFolder dir;
-    makeFolder(dir.path());
-    // Not UTF-8 text (a damaged or foreign file).
-    const QByteArray garbage("[main]\nDBvn=18\n\xff\xfe\x00\x01 binary", 22);
-    ASSERT_TRUE(writeFile(SettingsPath(dir.path()), garbage));
-
-    ScriptedPrompter p;
-    TFCore core(p);
-    SetDataFolder(core, dir.path());
-    ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
-    const QStringList aside = asideFiles(dir.path());
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(readFile(dir.file(aside.front())), garbage);
-    ASSERT_FALSE(p.messages().isEmpty());
-    EXPECT_TRUE(p.messages().front().contains(dir.file(aside.front())));
-    EXPECT_TRUE(p.messages().front().startsWith(QStringLiteral("The settings file ")));
-    // The settings start from the defaults and are written afresh on closing.
-    EXPECT_EQ(core.settings().DatabaseName, QStringLiteral("x"));
-    EXPECT_TRUE(CloseDatabase(core));
-    EXPECT_TRUE(readFile(SettingsPath(dir.path())).startsWith("[main]\n"));
-    EXPECT_EQ(readFile(dir.file(aside.front())), garbage);
-}
-
 TEST(CrashSafety, FolderInPlaceOfTheSettingsFileIsMovedAside) {
     TempFolder dir;
     makeFolder(dir.path());

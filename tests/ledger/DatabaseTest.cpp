@@ -412,3 +412,35 @@ TEST_F(DatabaseTest, OpeningLoadsThePotsAndTheArchiveStatusAndClosingSavesEveryt
     EXPECT_TRUE(prompter.notices().back().isEmpty());
     EXPECT_TRUE(FlushTables(core));
 }
+
+// A version-12 folder whose settings file holds a name in Latin-1 keeps
+// every setting and is converted; one whose settings file cannot be opened at
+// all is still converted: the tables' layout, not the defaults, says which
+// steps are still to make.
+TEST_F(DatabaseTest, DamagedSettingsNeverSkipTheConversions) {
+    makeFolder(dir.path(), 12, kOldLedger, "[main]\nDBvn=12\nDatabaseName=\xe9 \xa3\nBalAt=20241231\n");
+    expectQuestions(4);
+    ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
+    EXPECT_EQ(core.settings().DatabaseName, QStringLiteral("\u00e9 \u00a3"));
+    EXPECT_EQ(core.settings().BalAtInt, 20241231);
+    EXPECT_EQ(core.settings().DBvn, 17);
+    EXPECT_TRUE(hasColumn("txn", "chnum"));
+    EXPECT_TRUE(QDir(dir.path()).entryList({SettingsFileName() + QStringLiteral(".bad-*")}).isEmpty());
+    ASSERT_TRUE(CloseDatabase(core));
+
+    TempFolder other;
+    makeFolder(other.path(), 12, kOldLedger, "");
+    ASSERT_TRUE(QFile::remove(SettingsPath(other.path())));
+    ASSERT_TRUE(QDir().mkpath(SettingsPath(other.path()))); // a folder in its place
+    SetDataFolder(core, other.path());
+    prompter.clearRecorded();
+    expectQuestions(4);
+    ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
+    EXPECT_TRUE(prompter.allAnswered());
+    EXPECT_EQ(core.settings().DBvn, 17);
+    EXPECT_TRUE(hasColumn("txn", "chnum"));
+    EXPECT_TRUE(hasColumn("pstg", "chnum"));
+    EXPECT_TRUE(hasColumn("obj", "Fav"));
+    ASSERT_TRUE(CloseDatabase(core));
+    EXPECT_EQ(iniVersion(other.path()), 17);
+}

@@ -312,3 +312,124 @@ TEST_F(HealthCheckFixture, RepeaterManualErrors) {
     EXPECT_EQ(hc.RepairableErrors(), 0); // the last instance is 4 = Gento
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM rptr WHERE Freq = 'Q' AND Accid3 = 88")), 1);
 }
+
+// ---- honest repairs --------------------------------------------------------------
+
+TEST_F(HealthCheckFixture, FailedRepairWritesAreNotCountedAndReportedOnce) {
+    exec(QStringLiteral("DELETE FROM cptypot"));
+    exec(QStringLiteral("CREATE TRIGGER cptypot.refuse BEFORE INSERT ON cptypot "
+                        "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+    EXPECT_FALSE(run(HchkMode::Repair));
+    const int found = hc.RepairableErrors();
+    ASSERT_GT(found, 1);
+    EXPECT_EQ(hc.FailedRepairs(), found);
+    EXPECT_TRUE(has(QString::number(found) + QStringLiteral(" repair(s) failed - disk I/O error")))
+        << dump().toStdString();
+    EXPECT_FALSE(hasStarting(QString::number(found) + QStringLiteral(" error(s) repaired")));
+    // No message box for the failures (the one message is the backup
+    // folder's making).
+    EXPECT_LE(prompter.messages().size(), 1) << prompter.messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM cptypot")), 0);
+}
+
+// Every shape of transaction the posting rules allow, cancelled or not, is
+// sound as the ledger posts it; with its postings gone, repair makes them
+// again and the next check finds nothing (no repair that a check undoes).
+TEST_F(HealthCheckFixture, EveryTransactionShapeSurvivesCheckAndRepair) {
+    struct Shape {
+        char type;
+        int a1, a2, a3, a4;
+    };
+    const std::vector<Shape> shapes = {
+        {'P', bank, shop, food, groceries},
+        {'X', cash, shop, food, groceries},
+        {'R', bank, employer, general, salary},
+        {'Y', cash, employer, general, salary},
+        {'C', bank, cash, 0, 0},
+        {'C', 0, 0, general, food},
+        {'C', bank, cash, general, food},
+        {'T', cash, bank, 0, 0},
+        {'G', general, food, 0, 0},
+        {'Z', cash, 0, 0, 0},
+        {'D', 0, 0, 0, 0},
+    };
+    std::vector<int> ids;
+    for (const bool cancelled : {false, true})
+        for (const Shape& s : shapes) {
+            TxnRec t = txnOf(s.type, s.type == 'Z' || s.type == 'D' ? 0 : 321, D(2024, 4, 2), s.a1, s.a2, s.a3, s.a4);
+            t.Cancelled = cancelled;
+            ASSERT_TRUE(addWithPostings(t)) << s.type;
+            ids.push_back(t.Id);
+        }
+    ASSERT_TRUE(run(HchkMode::Check)) << dump().toStdString();
+    ASSERT_TRUE(run(HchkMode::Repair)) << dump().toStdString();
+
+    const QString list = [&] {
+        QStringList l;
+        for (int id : ids)
+            l << QString::number(id);
+        return l.join(QLatin1Char(','));
+    }();
+    const QString shape = QStringLiteral("SELECT group_concat(Txnid || ':' || Objid || ':' || Amt || ':' || "
+                                         "coalesce(Pstgdate, '') || ':' || Txntype, ' ') FROM (SELECT * FROM pstg "
+                                         "WHERE Txnid IN (%1) ORDER BY Txnid, Objid)")
+                              .arg(list);
+    auto text = [&](const QString& sql) {
+        Query q(core.store(), sql);
+        const QString v = q.next() ? q.text(0) : QString();
+        q.reset();
+        return v;
+    };
+    const QString before = text(shape);
+    exec(QStringLiteral("DELETE FROM pstg WHERE Txnid IN (%1)").arg(list));
+    EXPECT_FALSE(run(HchkMode::Repair));
+    EXPECT_TRUE(run(HchkMode::Check)) << dump().toStdString();
+    EXPECT_EQ(text(shape), before);
+}
+
+TEST_F(HealthCheckFixture, ValuesBeyondThirtyTwoBitsAndIdZeroAreManualAndAnchorsStay) {
+    const auto anchors = [&] {
+        return scalar(QStringLiteral("SELECT count(*) FROM pstg WHERE Txnid = 0 AND Txntype = 'A' AND Amt = 0"));
+    };
+    const std::int64_t anchorsBefore = anchors();
+    exec(QStringLiteral("UPDATE txn SET Id = 0 WHERE Id = %1").arg(tfrId));
+    exec(QStringLiteral("UPDATE txn SET Amt = 4294968639 WHERE Id = %1").arg(payId));
+    exec(QStringLiteral("UPDATE txn SET Id = 1099511627776 WHERE Id = %1").arg(rcptId));
+    EXPECT_FALSE(run(HchkMode::Repair));
+    EXPECT_TRUE(has(kManual + QStringLiteral("Txn T 0 invalid id"))) << dump().toStdString();
+    EXPECT_TRUE(has(kManual + QStringLiteral("Txn P %1 value out of range : Amt = 4294968639").arg(payId)));
+    EXPECT_TRUE(has(kManual + QStringLiteral("Txn R 1099511627776 value out of range : Id = 1099511627776")));
+    EXPECT_EQ(hc.RepairableErrors(), 0);
+    EXPECT_EQ(anchors(), anchorsBefore);
+    // The transactions' postings are as they were.
+    EXPECT_EQ(
+        scalar(
+            QStringLiteral("SELECT count(*) FROM pstg WHERE Txnid IN (%1, %2, %3)").arg(tfrId).arg(payId).arg(rcptId)),
+        10);
+
+    // Keys beyond 32 bits in the small tables end their walks.
+    exec(QStringLiteral("DELETE FROM txn WHERE Id IN (0, %1, 1099511627776)").arg(payId));
+    exec(QStringLiteral("INSERT INTO obj (Id, Type, Name, CloseDate) VALUES (4294967301, 3, 'Far', 99999999)"));
+    EXPECT_FALSE(run(HchkMode::Check));
+    EXPECT_TRUE(has(kManual + QStringLiteral("Obj 4294967301 value out of range : Id = 4294967301")));
+    EXPECT_TRUE(has(QStringLiteral("OBJ.DB scan complete")));
+}
+
+// ---- the group chain ---------------------------------------------------------------
+
+TEST_F(HealthCheckFixture, GroupChainFaultsAreFoundAndOnlyADanglingGroupIsRepaired) {
+    exec(QStringLiteral("UPDATE obj SET Grpid = %1 WHERE Id = %1").arg(spending));
+    exec(QStringLiteral("UPDATE obj SET Grpid = %1 WHERE Id = %2").arg(spending).arg(food));
+    const int other = addObj(otExtGrp, QStringLiteral("Other banks"), banks);
+    exec(QStringLiteral("UPDATE obj SET Grpid = %1 WHERE Id = %2").arg(other).arg(banks));
+    exec(QStringLiteral("UPDATE obj SET Grpid = 999 WHERE Id = %1").arg(groceries));
+    EXPECT_FALSE(run(HchkMode::Repair));
+    EXPECT_TRUE(has(kManual + QStringLiteral("Obj %1 type 7 group contains itself").arg(spending)))
+        << dump().toStdString();
+    EXPECT_TRUE(has(kManual + QStringLiteral("Obj %1 type 8 group chain has a cycle").arg(banks)));
+    EXPECT_TRUE(has(kManual + QStringLiteral("Obj %1 type 8 group chain has a cycle").arg(other)));
+    EXPECT_TRUE(has(kRepairable + QStringLiteral("Obj %1 type 3 group 999 not found").arg(groceries)));
+    EXPECT_TRUE(has(QStringLiteral("Info : Obj %1 type 3 moved to the top level").arg(groceries)));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Grpid FROM obj WHERE Id = %1").arg(groceries)), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Grpid FROM obj WHERE Id = %1").arg(spending)), spending);
+}

@@ -71,6 +71,9 @@ TEST_F(HealthCheckFixture, CleanLedgerLogsEveryScanAndEndsOk) {
 }
 
 TEST_F(HealthCheckFixture, BackupCopiesTheDataFolderAndKeepsTheLog) {
+    // Both runs below start in the same second.
+    const QDateTime start(QDate(2024, 6, 15), QTime(10, 20, 30));
+    hc.setClock([start] { return start; });
     ASSERT_TRUE(run(HchkMode::Check));
     const QString root = program.path() + QStringLiteral("Pre-healthcheck backups/");
     EXPECT_TRUE(prompter.messages().contains(QStringLiteral("Making directory \"") + root + QStringLiteral("\"")));
@@ -98,7 +101,8 @@ TEST_F(HealthCheckFixture, BackupCopiesTheDataFolderAndKeepsTheLog) {
     // exists, so nothing more is announced.
     prompter.clearRecorded();
     EXPECT_FALSE(run(HchkMode::Check));
-    EXPECT_NE(hc.BackupFolder(), folder);
+    EXPECT_EQ(folder, root + QStringLiteral("HCHK20240615102030/"));
+    EXPECT_EQ(hc.BackupFolder(), root + QStringLiteral("HCHK20240615102031/"));
     EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("HCHK.TXT")));
     EXPECT_FALSE(prompter.messages().join(QString()).contains(QStringLiteral("Making directory")));
 }

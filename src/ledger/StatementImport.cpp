@@ -13,6 +13,8 @@
 #include "ledger/Transactions.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <map>
@@ -76,6 +78,14 @@ bool AttachImportKeys(TFCore& core) {
             return true;
     }
     QString path = store.folder() + QStringLiteral("IMPORTS.DB");
+    // The store opens existing files only; an empty file is an empty database.
+    if (!QFileInfo::exists(path)) {
+        QFile made(path);
+        if (!made.open(QIODevice::WriteOnly)) {
+            core.prompter().ShowMessage(QStringLiteral("Unable to write to ") + path);
+            return false;
+        }
+    }
     path.replace(QLatin1Char('\''), QStringLiteral("''"));
     return store.exec(QStringLiteral("ATTACH DATABASE '") + path + QStringLiteral("' AS imports")) &&
            store.exec(QStringLiteral("PRAGMA imports.journal_mode=DELETE")) &&

@@ -981,7 +981,7 @@ bool ReadStatementFile(Prompter& prompter, const QString& path, StatementFormat 
             ok = ReadQif(text, st, prompter, error);
         } else if (ok) {
             CsvMapping m;
-            if (!LoadCsvMapping(iniPath, accountId, m))
+            if (iniPath.isEmpty() || !LoadCsvMapping(iniPath, accountId, m))
                 m = GuessCsvMapping(text);
             ok = ReadCsv(text, m, st, error);
             if (ok && usedMapping)

@@ -39,11 +39,15 @@ std::vector<int> CategoryLinks(TFCore& core, int cptyId, char purchsale) {
     return out;
 }
 
-bool ReadKind(TFCore& core, int id, int kind, ObjRec& rec) {
+// Reads id when it is an object of kind; with a date, only when it is open
+// then (a proposal never leads to the question about a closed account).
+bool ReadKind(TFCore& core, int id, int kind, ObjRec& rec, const CalDate* openAt = nullptr) {
     if (id <= 0)
         return false;
     NotFoundQuiet quiet(core);
-    return ReadObj(core, id, rec) && rec.Type == kind;
+    if (!ReadObj(core, id, rec) || rec.Type != kind)
+        return false;
+    return !openAt || (!DateBefore(rec.CloseDate, *openAt) && !DateBefore(*openAt, rec.OpenDate));
 }
 
 } // namespace
@@ -144,15 +148,18 @@ void ProposeForCounterparty(TFCore& core, ImportLine& il) {
             if (id == last)
                 il.ctgyId = id;
     }
+    const CalDate* at = &il.line.date;
     ObjRec ctgy, pot;
-    if (il.ctgyId > 0 && ReadKind(core, il.ctgyId, otCtgy, ctgy)) {
+    if (il.ctgyId > 0 && !ReadKind(core, il.ctgyId, otCtgy, ctgy, at))
+        il.ctgyId = 0;
+    if (il.ctgyId > 0) {
         il.ctgyName = ctgy.Name;
-        if (ReadKind(core, ctgy.PotType, otPot, pot))
+        if (ReadKind(core, ctgy.PotType, otPot, pot, at))
             il.potId = pot.Id;
     }
-    if (il.potId == 0 && ReadKind(core, payment ? cpty.PayerDftPot : cpty.PayeeDftPot, otPot, pot))
+    if (il.potId == 0 && ReadKind(core, payment ? cpty.PayerDftPot : cpty.PayeeDftPot, otPot, pot, at))
         il.potId = pot.Id;
-    if (il.potId == 0 && ReadKind(core, core.settings().DefaultPotId, otPot, pot))
+    if (il.potId == 0 && ReadKind(core, core.settings().DefaultPotId, otPot, pot, at))
         il.potId = pot.Id;
     if (il.potId > 0)
         il.potName = pot.Name;
@@ -315,14 +322,14 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
                 const int ctgy = q.integer("Ctgyid"), pot = q.integer("Potid");
                 q.reset();
                 ObjRec r;
-                if (ReadKind(core, il.cptyId, otCpty, r)) {
+                if (ReadKind(core, il.cptyId, otCpty, r, &il.line.date)) {
                     il.cptyName = r.Name;
                     remembered = true;
-                    if (ReadKind(core, ctgy, otCtgy, r)) {
+                    if (ReadKind(core, ctgy, otCtgy, r, &il.line.date)) {
                         il.ctgyId = ctgy;
                         il.ctgyName = r.Name;
                     }
-                    if (ReadKind(core, pot, otPot, r)) {
+                    if (ReadKind(core, pot, otPot, r, &il.line.date)) {
                         il.potId = pot;
                         il.potName = r.Name;
                     }
@@ -333,8 +340,9 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
             }
         }
         if (!remembered) {
+            ObjRec r;
             for (const Cpty& cp : cptys)
-                if (desc.contains(cp.lower)) {
+                if (desc.contains(cp.lower) && ReadKind(core, cp.id, otCpty, r, &il.line.date)) {
                     il.cptyId = cp.id;
                     break;
                 }

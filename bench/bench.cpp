@@ -344,20 +344,26 @@ int main(int argc, char** argv) {
             if (core.settings().DefaultPotId == 0)
                 core.settings().DefaultPotId =
                     int(scalar(core, QStringLiteral("SELECT Id FROM obj WHERE Type = 6 ORDER BY Id LIMIT 1")));
-            // Payees: counterparties with a purchase category.
+            // Payees: counterparties with a purchase category that provide no
+            // external account (paying one of those asks a question).
             QStringList payees;
             {
                 Query q(core.store(),
                         QStringLiteral("SELECT DISTINCT o.Name FROM cptypot c JOIN obj o ON o.Id = c.Cptyid"
-                                       " WHERE c.Purchsale = 'P' ORDER BY o.Id"));
+                                       " WHERE c.Purchsale = 'P' AND NOT EXISTS (SELECT 1 FROM obj e"
+                                       " WHERE e.Type = 1 AND e.AccWith = o.Id) ORDER BY o.Id"));
                 while (q.next())
                     payees << q.text(0);
             }
             if (payees.isEmpty())
                 payees << QStringLiteral("Nobody");
             QByteArray csv("Date,Description,Amount\n");
+            // Dated after the account's reconciled balance, as a new statement is.
             CalDate d = core.settings().BalAt;
             PrevYear(d);
+            ObjRec acc;
+            if (ReadObj(core, account, acc) && !IsNullDate(acc.ReconciledDate) && !DateBefore(acc.ReconciledDate, d))
+                d = acc.ReconciledDate;
             for (int n = 0; n < 10000; ++n) {
                 if (n % 27 == 0)
                     NextDay(d);

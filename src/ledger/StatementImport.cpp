@@ -41,11 +41,23 @@ std::vector<int> CategoryLinks(TFCore& core, int cptyId, char purchsale) {
 
 // Reads id when it is an object of kind; with a date, only when it is open
 // then (a proposal never leads to the question about a closed account).
+// While a preview is built the objects it reads are kept here: reading an
+// object parses its time stamps, which costs more than the rest of a line.
+QHash<int, ObjRec>* g_objCache = nullptr;
+
 bool ReadKind(TFCore& core, int id, int kind, ObjRec& rec, const CalDate* openAt = nullptr) {
     if (id <= 0)
         return false;
-    NotFoundQuiet quiet(core);
-    if (!ReadObj(core, id, rec) || rec.Type != kind)
+    if (g_objCache && g_objCache->contains(id)) {
+        rec = g_objCache->value(id);
+    } else {
+        NotFoundQuiet quiet(core);
+        if (!ReadObj(core, id, rec))
+            return false;
+        if (g_objCache)
+            g_objCache->insert(id, rec);
+    }
+    if (rec.Type != kind)
         return false;
     return !openAt || (!DateBefore(rec.CloseDate, *openAt) && !DateBefore(*openAt, rec.OpenDate));
 }
@@ -176,6 +188,11 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
     }
     if (!AttachImportKeys(core))
         return false;
+    QHash<int, ObjRec> objCache;
+    g_objCache = &objCache;
+    struct CacheOff {
+        ~CacheOff() { g_objCache = nullptr; }
+    } cacheOff;
     ImportPreview p;
     p.accountId = accountId;
     p.accountName = account.Name;
@@ -249,6 +266,29 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
                          [](const Cpty& a, const Cpty& b) { return a.lower.size() > b.lower.size(); });
     }
     QHash<QString, ImportLine> proposalCache;
+    // Category and pot by counterparty and direction, worked out once.
+    struct Proposal {
+        int cpty, ctgy, pot;
+        QString cptyName, ctgyName, potName;
+    };
+    QHash<std::int64_t, Proposal> byCpty;
+    auto propose = [&](ImportLine& il) {
+        const std::int64_t k = std::int64_t(il.cptyId) * 2 + (il.line.amount < 0 ? 1 : 0);
+        const auto it = byCpty.constFind(k);
+        ObjRec r;
+        if (it != byCpty.constEnd() && (it->ctgy == 0 || ReadKind(core, it->ctgy, otCtgy, r, &il.line.date)) &&
+            (it->pot == 0 || ReadKind(core, it->pot, otPot, r, &il.line.date))) {
+            il.cptyId = it->cpty;
+            il.ctgyId = it->ctgy;
+            il.potId = it->pot;
+            il.cptyName = it->cptyName;
+            il.ctgyName = it->ctgyName;
+            il.potName = it->potName;
+            return;
+        }
+        ProposeForCounterparty(core, il);
+        byCpty.insert(k, {il.cptyId, il.ctgyId, il.potId, il.cptyName, il.ctgyName, il.potName});
+    };
 
     // Lines seen before.
     p.lines.resize(statement.lines.size());
@@ -334,7 +374,7 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
                         il.potName = r.Name;
                     }
                     if (!il.complete()) {
-                        ProposeForCounterparty(core, il);
+                        propose(il);
                     }
                 }
             }
@@ -347,7 +387,7 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
                     break;
                 }
             if (il.cptyId > 0)
-                ProposeForCounterparty(core, il);
+                propose(il);
         }
         proposalCache.insert(cacheKey, il);
     }

@@ -956,6 +956,52 @@ bool ReadOfxFile(const QString& path, Statement& out, QString& error) {
 
 // ---- any file -------------------------------------------------------------
 
+namespace {
+
+// A guessed date format that reads every date either way round (dd/MM and
+// MM/dd) is asked about, as in QIF files, when some date would change.
+bool ResolveCsvDayMonth(Prompter& prompter, const QString& text, const QString& file, CsvMapping& m, QString& error) {
+    if (!m.usable())
+        return true;
+    QString swapped = m.dateFormat;
+    const qsizetype dd = swapped.indexOf(QStringLiteral("dd")), mm = swapped.indexOf(QStringLiteral("MM"));
+    if (dd < 0 || mm < 0)
+        return true;
+    swapped.replace(dd, 2, QStringLiteral("MM"));
+    swapped.replace(mm, 2, QStringLiteral("dd"));
+    if (!CsvDateFormats().contains(swapped))
+        return true;
+    std::vector<QStringList> rows;
+    std::vector<int> lines;
+    QString ignored;
+    if (!SplitCsv(text, m.separator, rows, lines, ignored))
+        return true;
+    bool differs = false;
+    for (size_t r = m.headerRow ? 1 : 0; r < rows.size(); ++r) {
+        if (m.dateCol >= rows[r].size())
+            return true;
+        CalDate a, b;
+        if (!ReadCsvDate(rows[r][m.dateCol], m.dateFormat, a) || !ReadCsvDate(rows[r][m.dateCol], swapped, b))
+            return true; // only one order reads the file
+        differs = differs || !DateEqual(a, b);
+    }
+    if (!differs)
+        return true;
+    const int c = prompter.Choose(QStringLiteral("Dates in ") + file +
+                                      QStringLiteral(" can be read either way - which is the order?"),
+                                  QStringLiteral("Day/month"), QStringLiteral("Month/day"));
+    if (c == 0) {
+        error = file + QStringLiteral(": import cancelled");
+        return false;
+    }
+    const bool dayFirst = m.dateFormat.indexOf(QStringLiteral("dd")) < m.dateFormat.indexOf(QStringLiteral("MM"));
+    if ((c == 1) != dayFirst)
+        m.dateFormat = swapped;
+    return true;
+}
+
+} // namespace
+
 bool ReadStatementFile(Prompter& prompter, const QString& path, StatementFormat format, const QString& iniPath,
                        int accountId, Statement& out, CsvMapping* usedMapping) {
     Statement st;
@@ -981,9 +1027,11 @@ bool ReadStatementFile(Prompter& prompter, const QString& path, StatementFormat 
             ok = ReadQif(text, st, prompter, error);
         } else if (ok) {
             CsvMapping m;
-            if (iniPath.isEmpty() || !LoadCsvMapping(iniPath, accountId, m))
+            if (iniPath.isEmpty() || !LoadCsvMapping(iniPath, accountId, m)) {
                 m = GuessCsvMapping(text);
-            ok = ReadCsv(text, m, st, error);
+                ok = ResolveCsvDayMonth(prompter, text, st.fileName, m, error);
+            }
+            ok = ok && ReadCsv(text, m, st, error);
             if (ok && usedMapping)
                 *usedMapping = m;
         }

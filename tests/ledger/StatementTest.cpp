@@ -238,3 +238,18 @@ TEST(StatementFile, OfxSgmlAndXmlWithClosingBalance) {
     ReadStatementFile(p, dir.file(QStringLiteral("d.csv")), StatementFormat::Unknown, QString(), 1, st);
     EXPECT_EQ(p.messages().value(0), QStringLiteral("d.csv, line 3: text is not UTF-8"));
 }
+
+TEST(StatementFile, CsvDatesReadableEitherWayAreAskedAbout) {
+    TempFolder dir;
+    Write(dir.file(QStringLiteral("a.csv")), "Date,Amount\n04/05/2024,1.00\n01/02/2024,2.00\n");
+    Write(dir.file(QStringLiteral("b.csv")), "Date,Amount\n04/05/2024,1.00\n13/02/2024,2.00\n");
+    ScriptedPrompter p;
+    Statement st;
+    p.expectChoice(QStringLiteral("Dates in a.csv can be read either way - which is the order?"), 2);
+    ASSERT_TRUE(ReadStatementFile(p, dir.file(QStringLiteral("a.csv")), StatementFormat::Unknown, QString(), 1, st));
+    EXPECT_TRUE(DateEqual(st.lines[0].date, D(2024, 4, 5)));
+    // A day above 12 decides without a question.
+    ASSERT_TRUE(ReadStatementFile(p, dir.file(QStringLiteral("b.csv")), StatementFormat::Unknown, QString(), 1, st));
+    EXPECT_TRUE(DateEqual(st.lines[0].date, D(2024, 5, 4)));
+    EXPECT_TRUE(p.allAnswered());
+}

@@ -37,6 +37,11 @@
 //   analysis_grid      the analysis's top level laid out (Month-on-Month)
 //   search_text        a text search over every transaction, marking included
 //   search_journal     the journal of the balance period, date flags included
+//   import_preview     reading a 10,000-line CSV statement (written by the
+//                      bench) and previewing it on the external account with
+//                      the most postings: matching and proposals
+//   import_commit      importing that preview: every new line entered as the
+//                      entry form enters it, one durable store transaction
 // The folder itself is never changed: the runs work on a copy in a temporary
 // folder (made fresh for the runs that add data), unless --in-place is given.
 #include "base/Dates.h"
@@ -59,6 +64,7 @@
 #include "ledger/PostingsList.h"
 #include "ledger/Repeaters.h"
 #include "ledger/TxnSearch.h"
+#include "ledger/StatementImport.h"
 #include "ledger/Transactions.h"
 
 #include <QApplication>
@@ -482,6 +488,81 @@ int main(int argc, char** argv) {
         }
         figure("repeaters_year", medianOf(ms), "ms");
         figure("repeaters_year_instances", double(made), "instances");
+    }
+
+    if (wanted("import_preview") || wanted("import_commit")) {
+        std::vector<double> preview, commit;
+        std::int64_t entered = 0, matched = 0;
+        for (int i = 0; i < std::min(runs, 3); ++i) {
+            const QString fresh = program + QStringLiteral("IMPORT%1/").arg(i);
+            if (!copyFolder(source, fresh) || !openAt(core, fresh))
+                return 1;
+            const int account =
+                int(scalar(core, QStringLiteral("SELECT p.Objid FROM pstg p JOIN obj o ON o.Id = p.Objid"
+                                                " WHERE o.Type = 1 GROUP BY p.Objid"
+                                                " ORDER BY count(*) DESC LIMIT 1")));
+            if (core.settings().DefaultPotId == 0)
+                core.settings().DefaultPotId =
+                    int(scalar(core, QStringLiteral("SELECT Id FROM obj WHERE Type = 6 ORDER BY Id LIMIT 1")));
+            // Payees: counterparties with a purchase category that provide no
+            // external account (paying one of those asks a question).
+            QStringList payees;
+            {
+                Query q(core.store(),
+                        QStringLiteral("SELECT DISTINCT o.Name FROM cptypot c JOIN obj o ON o.Id = c.Cptyid"
+                                       " WHERE c.Purchsale = 'P' AND NOT EXISTS (SELECT 1 FROM obj e"
+                                       " WHERE e.Type = 1 AND e.AccWith = o.Id) ORDER BY o.Id"));
+                while (q.next())
+                    payees << q.text(0);
+            }
+            if (payees.isEmpty())
+                payees << QStringLiteral("Nobody");
+            QByteArray csv("Date,Description,Amount\n");
+            // Dated after the account's reconciled balance, as a new statement is.
+            CalDate d = core.settings().BalAt;
+            PrevYear(d);
+            ObjRec acc;
+            if (ReadObj(core, account, acc) && !IsNullDate(acc.ReconciledDate) && !DateBefore(acc.ReconciledDate, d))
+                d = acc.ReconciledDate;
+            for (int n = 0; n < 10000; ++n) {
+                if (n % 27 == 0)
+                    NextDay(d);
+                const int cents = 100 + (n * 7919) % 50000;
+                csv += CalToDateStr(d).toLatin1() + ',' + payees[n % payees.size()].toUtf8() + " REF" +
+                       QByteArray::number(n) + ",-" + QByteArray::number(cents / 100) + '.' +
+                       QByteArray::number(100 + cents % 100).mid(1) + '\n';
+            }
+            const QString file = program + QStringLiteral("statement.csv");
+            {
+                QFile f(file);
+                if (!f.open(QIODevice::WriteOnly) || f.write(csv) != csv.size())
+                    return 1;
+            }
+            ImportPreview p;
+            bool ok = true;
+            preview.push_back(timed([&] {
+                Statement st;
+                ok = ReadStatementFile(prompter, file, StatementFormat::Csv, QString(), account, st) &&
+                     PreviewStatement(core, account, st, p);
+            }));
+            if (!ok)
+                return 1;
+            for (ImportLine& il : p.lines)
+                if (il.state == LineState::New && !il.complete())
+                    il.state = LineState::Skip;
+            ImportResult r;
+            commit.push_back(timed([&] { ok = ImportPreviewLines(core, p, ImportOptions(), r); }));
+            if (!ok)
+                return 1;
+            entered = r.entered;
+            matched = r.matched;
+            CloseDatabase(core);
+            QDir(fresh).removeRecursively();
+        }
+        figure("import_preview", medianOf(preview), "ms");
+        figure("import_commit", medianOf(commit), "ms");
+        figure("import_entered", double(entered), "lines");
+        figure("import_matched", double(matched), "lines");
     }
 
     if (wanted("hchk")) {

@@ -33,6 +33,30 @@ QString DateTimeToStore(const QDateTime& v) {
 QDateTime DateTimeFromStore(const QString& s) {
     if (s.isEmpty())
         return {};
+    // The stored form itself is read digit by digit: QDateTime::fromString
+    // costs more than the rest of reading an object row.
+    const auto digits = [&s](int from, int n, int& v) {
+        v = 0;
+        for (int i = from; i < from + n; ++i) {
+            const QChar c = s[i];
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+            v = v * 10 + (c.unicode() - '0');
+        }
+        return true;
+    };
+    if ((s.size() == 19 || (s.size() == 23 && s[19] == QLatin1Char('.'))) && s[4] == QLatin1Char('-') &&
+        s[7] == QLatin1Char('-') && s[10] == QLatin1Char(' ') && s[13] == QLatin1Char(':') &&
+        s[16] == QLatin1Char(':')) {
+        int y, mo, d, h, mi, sec, ms = 0;
+        if (digits(0, 4, y) && digits(5, 2, mo) && digits(8, 2, d) && digits(11, 2, h) && digits(14, 2, mi) &&
+            digits(17, 2, sec) && (s.size() == 19 || digits(20, 3, ms))) {
+            const QDate date(y, mo, d);
+            const QTime time(h, mi, sec, ms);
+            if (date.isValid() && time.isValid())
+                return QDateTime(date, time);
+        }
+    }
     QDateTime d = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
     if (!d.isValid())
         d = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd hh:mm:ss"));

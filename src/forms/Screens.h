@@ -118,6 +118,12 @@ void OpenPostingsAtDate(TFCore& core, int accountId, const QString& dateText);
 void OpenBalances(TFCore& core, int kind);
 void OpenBalancesInGroup(TFCore& core, int groupId, int groupKind);
 
+// ---- statement import (import/TFImport) -------------------------------------
+
+// Asks for a statement file (OFX, QFX, QIF, CSV) and opens the import preview
+// of it for the external account; the postings and balances views call it.
+void ImportStatement(TFCore& core, int accountId);
+
 // ---- clipboard export (views/TFClpBd2) --------------------------------------
 
 // The visible columns of a list view as tab-separated text in the clipboard

@@ -388,3 +388,12 @@ TEST_F(StoreTest, SharedQueriesPrepare) {
     }
     EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join(QLatin1Char('\n')).toStdString();
 }
+
+TEST(StoreDateTime, StoredFormsReadAsLocalTimesAndOthersNot) {
+    const QDateTime ms = DateTimeFromStore(QStringLiteral("2024-02-29 23:59:58.007"));
+    EXPECT_EQ(ms, QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58, 7)));
+    EXPECT_EQ(ms.timeSpec(), Qt::LocalTime);
+    EXPECT_EQ(DateTimeFromStore(QStringLiteral("2024-01-02 03:04:05")), QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
+    for (const char* bad : {"2023-02-29 10:00:00.000", "2024-01-02 24:00:00", "2024-01-02T03:04:05", "garbage"})
+        EXPECT_FALSE(DateTimeFromStore(QString::fromLatin1(bad)).isValid()) << bad;
+}

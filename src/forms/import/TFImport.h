@@ -1,0 +1,74 @@
+// The statement import window: the preview of a statement file for one
+// external account, one row per statement line with its state, which the
+// user changes before anything is written.
+//
+//   New (Alt+N), Skip (Alt+S): the selected lines become new or skipped (a
+//     line imported before stays as it is);
+//   Counterparty... (Alt+P): the picker's counterparty for the selected new
+//     lines, with category and pot proposed from it;
+//   New counterparty... (Alt+W): the editor for a new counterparty named
+//     after the line's description, then as Counterparty...;
+//   "Mark matched lines reconciled" (Alt+R);
+//   Import (Alt+I, Enter) writes everything in one store transaction and
+//     closes the window; Cancel (Esc) writes nothing.
+#pragma once
+
+#include "ledger/StatementImport.h"
+
+#include <QAbstractTableModel>
+#include <QDialog>
+
+class TFCore;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+
+class ImportLinesModel : public QAbstractTableModel {
+public:
+    explicit ImportLinesModel(ImportPreview& preview) : m_preview(preview) {}
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    void reload();
+    void rowsChanged(int first, int last);
+
+private:
+    ImportPreview& m_preview;
+};
+
+class TFImport : public QDialog {
+public:
+    explicit TFImport(TFCore& core);
+
+    // Reads the file and previews it for the account; false (the message
+    // shown) when the file or account cannot be used.
+    bool Load(int accountId, const QString& path);
+    // Runs the window modally; true when the statement was imported.
+    bool Execute();
+
+    ImportPreview& preview() { return m_preview; }
+
+    QLabel* TitleLbl;
+    QTableView* LinesGrid;
+    QLabel* SummaryLbl;
+    QPushButton* NewBtn;
+    QPushButton* SkipBtn;
+    QPushButton* CptyBtn;
+    QPushButton* NewCptyBtn;
+    QCheckBox* ReconcileChk;
+    QPushButton* ImportBtn;
+    QPushButton* CancelBtn;
+
+private:
+    std::vector<int> SelectedRows() const;
+    void SetState(LineState state);
+    void ChooseCounterparty(bool create);
+    void ImportClick();
+    void ShowSummary();
+
+    TFCore& m_core;
+    ImportPreview m_preview;
+    ImportLinesModel* m_model;
+};

@@ -263,6 +263,7 @@ TFBals::TFBals(TFCore& core, QWidget* parent) : QMainWindow(parent), m_core(core
     Popup->addSeparator();
     CategoriesItem = Popup->addAction(QStringLiteral("Categories"));
     PostingsItem = Popup->addAction(QStringLiteral("Postings"));
+    ImportItem = Popup->addAction(QStringLiteral("Import statement..."));
     DetailsItem = Popup->addAction(QStringLiteral("Details"));
     Popup->addSeparator();
     SweepItem = Popup->addAction(QStringLiteral("Sweep"));
@@ -311,6 +312,11 @@ TFBals::TFBals(TFCore& core, QWidget* parent) : QMainWindow(parent), m_core(core
     connect(ExpandItem, &QAction::triggered, this, &TFBals::ExpandGroupClick);
     connect(CollapseItem, &QAction::triggered, this, &TFBals::CollapseGroupClick);
     connect(CategoriesItem, &QAction::triggered, this, &TFBals::CategoriesClick);
+    connect(ImportItem, &QAction::triggered, this, [this] {
+        const int r = CurrentRow();
+        if (r >= 0 && Model->Row(r).type == otExtAcc)
+            ImportStatement(m_core, Model->Row(r).id);
+    });
     connect(PostingsItem, &QAction::triggered, this, &TFBals::PostingsClick);
     connect(DetailsItem, &QAction::triggered, this, &TFBals::DetailsClick);
     connect(SweepItem, &QAction::triggered, this, &TFBals::SweepClick);
@@ -737,6 +743,7 @@ void TFBals::UpdatePopup() {
     CollapseItem->setText(caption);
     CategoriesItem->setEnabled(has && Model->Row(r).type == otCpty && ScreenBuilt(Screen::CptyCategories));
     PostingsItem->setEnabled(has && !group && ScreenBuilt(Screen::Postings));
+    ImportItem->setEnabled(has && Model->Row(r).type == otExtAcc);
     DetailsItem->setEnabled(has && ScreenBuilt(Screen::Editors));
     SweepItem->setEnabled(has && m_list.BalancesVisible() && ScreenBuilt(Screen::Sweeps) &&
                           (Model->Row(r).type == otPot || Model->Row(r).type == otPgrp));

@@ -151,6 +151,7 @@ public:
     QAction* ExpandItem;
     QAction* CollapseItem;
     QAction* CategoriesItem;
+    QAction* ImportItem; // "Import statement..." on an external account
     QAction* PostingsItem;
     QAction* DetailsItem;
     QAction* SweepItem;

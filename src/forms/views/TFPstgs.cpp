@@ -158,6 +158,7 @@ TFPstgs::TFPstgs(TFCore& core, Prompter& prompter, QWidget* parent)
     columns->addSeparator();
     AutoFitItem = columns->addAction(QStringLiteral("Auto-fit"));
     TransactItem = bar->addAction(QStringLiteral("Transact"));
+    ImportItem = bar->addAction(QStringLiteral("&Import statement..."));
     SumItem = bar->addAction(QStringLiteral("Sum"));
     QMenu* assign = bar->addMenu(QStringLiteral("Assign"));
     AssignCtgyItem = assign->addAction(QStringLiteral("&Assign Category"));
@@ -311,6 +312,12 @@ TFPstgs::TFPstgs(TFCore& core, Prompter& prompter, QWidget* parent)
             [this, &s] { ColumnSwitch(s.PostingsPotNameVisible, PotNameItem); });
     connect(AutoFitItem, &QAction::triggered, this, &TFPstgs::AutoFitClick);
     connect(TransactItem, &QAction::triggered, this, &TFPstgs::TransactClick);
+    connect(ImportItem, &QAction::triggered, this, [this] {
+        if (m_account.Type != otExtAcc)
+            return;
+        ImportStatement(m_core, m_accountId);
+        RefreshKeepingPosition();
+    });
     connect(SumItem, &QAction::triggered, this, &TFPstgs::SumClick);
     connect(AssignCtgyItem, &QAction::triggered, this, [this] { AssignClick(false); });
     connect(AssignPotItem, &QAction::triggered, this, [this] { AssignClick(true); });
@@ -476,6 +483,7 @@ void TFPstgs::FullRefresh() {
     StatusLbl->setText(QString::number(m_model->rowCount()) + QStringLiteral(" items  "));
     setWindowTitle(Caption());
     TransactItem->setEnabled(m_account.Type != otCtgy && m_account.Type != otCpty);
+    ImportItem->setVisible(m_account.Type == otExtAcc);
     SetColumns();
     show();
     if (isMinimized())

@@ -145,6 +145,7 @@ public:
     QAction* PotNameItem;
     QAction* AutoFitItem;
     QAction* TransactItem;
+    QAction* ImportItem; // "Import statement..." (external accounts)
     QAction* SumItem;
     QAction* AssignCtgyItem;
     QAction* AssignPotItem;

@@ -114,6 +114,10 @@ bool SetPaths(TFCore& core);
 // result is 0.
 Amount SetRngBal(TFCore& core, int objid, const CalDate& date);
 
+// The query of the rebalance's walk over every posting, for checking that it
+// reads only the covering index.
+const QString& RebalanceWalkSql();
+
 // Refreshes the screen, then shows text on the status panel (empty clears
 // it).
 void ShowStatus(TFCore& core, const QString& text);

@@ -4,6 +4,7 @@
 #include "forms/TFCtrl.h"
 #include "ModalDriver.h"
 #include "data/Core.h"
+#include "data/Tables.h"
 #include "forms/WidgetPrompter.h"
 #include "ledger/Database.h"
 #include "ledger/Objects.h"

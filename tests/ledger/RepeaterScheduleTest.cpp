@@ -89,9 +89,9 @@ TEST_F(RepeaterRecords, RebalanceGeneratesDueInstancesBeforeSumming) {
     ASSERT_TRUE(instancesOf(r.Id).empty());
     core.settings().RebalNeeded = true;
     ASSERT_TRUE(Rebalance(core));
-    // 10 January to 10 June (the period ends 30 June), and the balances
-    // include them.
-    EXPECT_EQ(instanceNumbers(r.Id), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    // 10 January to 10 July, the first after the period's end (30 June); the
+    // balances hold the six inside the period.
+    EXPECT_EQ(instanceNumbers(r.Id), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(count(QStringLiteral("SELECT Bal FROM movts WHERE Accid = %1").arg(bank)), -6000);
     EXPECT_EQ(count(QStringLiteral("SELECT Bal FROM movts WHERE Accid = %1").arg(food)), -6000);
     EXPECT_FALSE(core.settings().RebalNeeded);

@@ -3,6 +3,7 @@
 // a day only.
 #include "ledger/StartUp.h"
 #include "data/Core.h"
+#include "data/Tables.h"
 #include "ledger/Database.h"
 #include "ledger/Objects.h"
 #include "ledger/Repeaters.h"
@@ -67,8 +68,8 @@ TEST(StartUp, GeneratesDueInstancesOnANewDayOnly) {
     EXPECT_TRUE(QFileInfo::exists(program.file(QStringLiteral("DATA/KOVRALDB.INI"))));
     // The same day again: nothing is generated.
     EXPECT_EQ(startOn(program, MakeDate(2024, 3, 1)), 0);
-    // The next day: 10 January, February and March.
-    EXPECT_EQ(startOn(program, MakeDate(2024, 3, 2)), 3);
+    // The next day: 10 January to 10 April, the first after the period's end.
+    EXPECT_EQ(startOn(program, MakeDate(2024, 3, 2)), 4);
 }
 
 } // namespace

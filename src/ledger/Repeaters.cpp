@@ -64,8 +64,9 @@ CalDate instanceDate(const CalDate& start, char freq, int rptinc, int n) {
         // A huge increment read from the tables lands past the last date:
         // clamp before multiplying so the day count cannot overflow.
         constexpr std::int64_t kBeyondCalendar = 4000000; // more days than years 1 to 9999 hold
-        const std::int64_t days = freq == 'W' ? steps * 7 : steps;
-        d = steps > kBeyondCalendar ? farEnd() : addDays(start, days);
+        if (steps > kBeyondCalendar)
+            return farEnd();
+        d = addDays(start, freq == 'W' ? steps * 7 : steps);
         break;
     }
     case 'M': {

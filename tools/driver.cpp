@@ -5,8 +5,9 @@
 //   kovral-driver FOLDER --seed N --make-v12
 //   kovral-driver FOLDER --seed N --archive yyyy-mm-dd
 //
-// The folder is opened (made when new) through OpenDatabase and the start-up
-// generation of repeater instances, as the program starts; a prompter that
+// The folder, named DATA, is opened (made when new) by the program's own
+// start-up (StartUp, with its parent as the program folder), which generates
+// the repeater instances when they are due; a prompter that
 // needs no screen answers the core's questions from the seed.  Each command
 // (add, amend, cancel, redate, delete, make a repeater, generate, delete
 // instances, remove a repeater, reconcile, rebalance, set the period, diary
@@ -47,6 +48,7 @@
 #include "ledger/LedgerState.h"
 #include "ledger/Objects.h"
 #include "ledger/Repeaters.h"
+#include "ledger/StartUp.h"
 #include "ledger/Transactions.h"
 
 #include <QCoreApplication>
@@ -56,6 +58,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <sys/uio.h>
@@ -314,10 +317,9 @@ public:
         out(QStringLiteral("ACK-END %1").arg(n));
     }
 
-    // The start-up generation of repeater instances, as one command.
+    // The start-up generation of repeater instances, as one command (StartUp
+    // calls it when it is due).
     void startupGeneration() {
-        if (DateEqual(m_core.settings().Today, m_core.settings().GenTo))
-            return;
         const Snapshot before = snapshot(m_core);
         out(QStringLiteral("BEGIN 0 startgen"));
         StoreTransaction t(m_core.store());
@@ -668,13 +670,12 @@ int main(int argc, char** argv) {
         return makeV12(core, rng);
     }
 
-    if (OpenDatabase(core) != OpenResult::Opened) {
-        out(QStringLiteral("OPEN-FAILED"));
-        return 2;
-    }
-    out(QStringLiteral("OPENED %1").arg(core.settings().DBvn));
-
     if (!archiveDate.isEmpty()) {
+        if (OpenDatabase(core) != OpenResult::Opened) {
+            out(QStringLiteral("OPEN-FAILED"));
+            return 2;
+        }
+        out(QStringLiteral("OPENED %1").arg(core.settings().DBvn));
         prompter.yesToAll = true;
         prompter.archiveDate = archiveDate;
         if (core.settings().RebalNeeded && !Rebalance(core)) {
@@ -687,19 +688,45 @@ int main(int argc, char** argv) {
         return ok ? 0 : 1;
     }
 
+    // The program's start-up; the objects are set up as soon as the folder is
+    // open, before a generation that is due.
+    if (QDir(folder).dirName() != QLatin1String("DATA")) {
+        std::fprintf(stderr, "kovral-driver: the data folder must be named DATA\n");
+        return 64;
+    }
     Objects objs;
-    if (!setupObjects(core, objs)) {
+    std::optional<Driver> d;
+    bool setupFailed = false;
+    auto opened = [&] {
+        if (d || setupFailed)
+            return;
+        out(QStringLiteral("OPENED %1").arg(core.settings().DBvn));
+        if (setupObjects(core, objs))
+            d.emplace(core, rng, objs);
+        else
+            setupFailed = true;
+    };
+    const QString programFolder = QFileInfo(QDir::cleanPath(folder)).absolutePath() + QLatin1Char('/');
+    const OpenResult started = StartUp(core, programFolder, [&] {
+        opened();
+        if (d)
+            d->startupGeneration();
+    });
+    if (started != OpenResult::Opened) {
+        out(QStringLiteral("OPEN-FAILED"));
+        return 2;
+    }
+    opened();
+    if (!d) {
         out(QStringLiteral("SETUP-FAILED"));
         return 2;
     }
-    Driver d(core, rng, objs);
-    d.startupGeneration();
     for (long n = 1; n <= ops; ++n) {
         const QString kind = forced.isEmpty() ? QString() : forced;
         if (kind == QLatin1String("period") || (kind.isEmpty() && rng.chance(4)))
-            d.period(int(n));
+            d->period(int(n));
         else
-            d.step(int(n), kind);
+            d->step(int(n), kind);
     }
     const bool closed = CloseDatabase(core);
     out(closed ? QStringLiteral("CLOSED") : QStringLiteral("CLOSE-FAILED"));

@@ -8,6 +8,7 @@
 #include "base/Dates.h"
 
 #include "base/Amount.h"
+#include "base/Clock.h"
 
 #include <QDate>
 #include <QTime>
@@ -194,7 +195,7 @@ CalDate TimeStampToCal(const QDateTime& ts) {
 }
 
 CalDate Today() {
-    const QDate date = QDate::currentDate();
+    const QDate date = Now().date();
     return MakeDate(date.year(), date.month(), date.day());
 }
 
@@ -321,7 +322,7 @@ TimeHMS RoundedTime(const QTime& t) {
 }
 
 TimeHMS TimeNow() {
-    return RoundedTime(QTime::currentTime());
+    return RoundedTime(Now().time());
 }
 
 QString FormatHM(const TimeHMS& t) {

@@ -10,6 +10,7 @@
 // first-pass row before its figures go up its group chain.
 #include "ledger/Balances.h"
 
+#include "base/Clock.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "data/Core.h"
@@ -259,6 +260,10 @@ bool CheckFits(TFCore& core, const ObjRec& o, const Sums& s) {
 
 } // namespace
 
+const QString& RebalanceWalkSql() {
+    return kWalkPostings;
+}
+
 // ---- movts rows ------------------------------------------------------------
 
 void InitMovtRec(MovtRec& movt) {
@@ -498,7 +503,7 @@ bool Rebalance(TFCore& core) {
         }
         total = c.int64(0);
     }
-    state.lastRebalance = QDateTime::currentDateTime();
+    state.lastRebalance = Now();
     const DateInt from = CalToInt(core.settings().BalFrom);
     const DateInt at = CalToInt(core.settings().BalAt);
     std::vector<char> dirty(objs.objs.size(), 0);
@@ -614,7 +619,7 @@ bool Rebalance(TFCore& core) {
         }
         Query upd(store, QStringLiteral("UPDATE obj SET OpenDate = :opendate, LastPstgDate = :lastpstgdate, "
                                         "EditTS = :editts WHERE Id = :id"));
-        const QDateTime now = QDateTime::currentDateTime();
+        const QDateTime now = Now();
         for (size_t i = 0; i < objs.objs.size(); ++i) {
             if (!dirty[i])
                 continue;

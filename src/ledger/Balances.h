@@ -128,6 +128,9 @@ struct RngBalWrite {
 // One store transaction; false (reported) when a write failed, nothing then
 // written.
 bool WriteRunningBalances(TFCore& core, std::vector<RngBalWrite>& rows);
+// The query of the rebalance's walk over every posting, for checking that it
+// reads only the covering index.
+const QString& RebalanceWalkSql();
 
 // Refreshes the screen, then shows text on the status panel (empty clears
 // it).

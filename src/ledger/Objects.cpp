@@ -3,6 +3,7 @@
 // the walks below cost one step per row.
 #include "ledger/Objects.h"
 
+#include "base/Clock.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "data/Core.h"
@@ -171,7 +172,7 @@ bool AddObj(TFCore& core, ObjRec& rec) {
     ObjRec r = rec;
     if (r.Id < 1 && !NextRowId(core.store(), core.prompter(), QStringLiteral("obj"), QStringLiteral("object"), r.Id))
         return false;
-    r.CreateTS = QDateTime::currentDateTime();
+    r.CreateTS = Now();
     if (!writeWholeRecord(core, r, true) || !t.commit())
         return false;
     if (r.OrigName.isEmpty())
@@ -203,7 +204,7 @@ bool UpdateObj(TFCore& core, ObjRec& rec, char mode) {
         return false;
     if (mode == 'A') {
         ObjRec r = rec;
-        r.EditTS = QDateTime::currentDateTime();
+        r.EditTS = Now();
         if (!writeWholeRecord(core, r, false) || !t.commit())
             return false;
         rec = r;

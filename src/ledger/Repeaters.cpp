@@ -9,6 +9,7 @@
 // failure in the middle leaves nothing of the run.
 #include "ledger/Repeaters.h"
 
+#include "base/Clock.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "data/Core.h"
@@ -59,9 +60,15 @@ CalDate instanceDate(const CalDate& start, char freq, int rptinc, int n) {
     const std::int64_t steps = std::int64_t(n - 1) * rptinc;
     switch (freq) {
     case 'D':
-    case 'W':
+    case 'W': {
+        // A huge increment read from the tables lands past the last date:
+        // clamp before multiplying so the day count cannot overflow.
+        constexpr std::int64_t kBeyondCalendar = 4000000; // more days than years 1 to 9999 hold
+        if (steps > kBeyondCalendar)
+            return farEnd();
         d = addDays(start, freq == 'W' ? steps * 7 : steps);
         break;
+    }
     case 'M': {
         // Month arithmetic on the month count, the day number left alone.
         const std::int64_t months = std::int64_t(start.month) - 1 + steps;
@@ -361,14 +368,14 @@ bool WriteRepeater(TFCore& core, RptrRec& rptr) {
     const QStringList cols = rptrColumns(chnum);
     QString sql;
     if (exists) {
-        r.EditTS = QDateTime::currentDateTime();
+        r.EditTS = Now();
         QStringList sets;
         for (const QString& c : cols)
             sets << c + QStringLiteral(" = :") + c.toLower();
         sets << QStringLiteral("EditTS = :ts");
         sql = QStringLiteral("UPDATE rptr SET %1 WHERE Id = :id").arg(sets.join(QStringLiteral(", ")));
     } else {
-        r.CreateTS = QDateTime::currentDateTime();
+        r.CreateTS = Now();
         QStringList values;
         for (const QString& c : cols)
             values << QLatin1Char(':') + c.toLower();

@@ -6,6 +6,7 @@
 #include "ledger/Database.h"
 
 #include <QString>
+#include <functional>
 
 class TFCore;
 
@@ -13,4 +14,6 @@ class TFCore;
 // panel, sets the data folder to programFolder + "DATA/", opens it, and when
 // it opened and today is not GenTo, generates the instances of all active
 // repeaters.  Returns OpenDatabase's result (Declined: end the program now).
-OpenResult StartUp(TFCore& core, const QString& programFolder);
+// generate, when given, runs in place of GenerateAllRepeaters(core): a caller
+// that records what the generation writes (the crash driver) wraps it there.
+OpenResult StartUp(TFCore& core, const QString& programFolder, const std::function<void()>& generate = {});

@@ -4,6 +4,7 @@
 // are in Postings.cpp.
 #include "ledger/Transactions.h"
 
+#include "base/Clock.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "data/Core.h"
@@ -16,7 +17,6 @@
 #include <vector>
 
 namespace {
-
 
 // The name of object id for a transaction record; reports a missing id > 0
 // while the report-not-found switch is on.  Reads the name only, so the
@@ -222,7 +222,7 @@ bool AddTxn(TFCore& core, TxnRec& txn) {
     TxnRec r = txn;
     if (r.Id < 1 && !NextTxnId(core, r.Id))
         return false;
-    r.CreateTS = QDateTime::currentDateTime();
+    r.CreateTS = Now();
     const bool actual = txnHasActualDate(core.store());
     static const QString sql[2] = {txnInsertSql(false), txnInsertSql(true)};
     Query q(core.store(), sql[actual ? 1 : 0]);
@@ -243,7 +243,7 @@ bool AmendTxn(TFCore& core, TxnRec& txn) {
     if (!st.ok())
         return false;
     TxnRec r = txn;
-    r.EditTS = QDateTime::currentDateTime();
+    r.EditTS = Now();
     const bool actual = txnHasActualDate(core.store());
     static const QString sql[2] = {txnUpdateSql(false), txnUpdateSql(true)};
     Query q(core.store(), sql[actual ? 1 : 0]);

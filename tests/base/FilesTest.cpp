@@ -2,6 +2,7 @@
 #include "base/Files.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,23 +11,11 @@
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(data), data.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 // Gives a file a modification time well in the past, so a copy that took the
 // time of its own writing is told apart.
-void setOldTime(const QString& path, const QDateTime& when) {
+bool setOldTime(const QString& path, const QDateTime& when) {
     QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    return f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime);
 }
 
 const QDateTime kOld(QDate(2011, 8, 1), QTime(14, 5, 9));
@@ -51,7 +40,7 @@ TEST(EnsureFolder, SaysSoAndMakesNestedFoldersOnlyWhenMissing) {
     EXPECT_TRUE(prompter.messages().isEmpty());
 
     // A plain file in the way cannot become a folder.
-    writeFile(tmp.file(QStringLiteral("plain")), "x");
+    ASSERT_TRUE(WriteFile(tmp.file(QStringLiteral("plain")), "x"));
     const QString blocked = tmp.path() + QStringLiteral("plain/sub/");
     EXPECT_FALSE(EnsureFolder(prompter, blocked));
     EXPECT_EQ(prompter.messages().size(), 1);
@@ -64,37 +53,37 @@ TEST(CopyFileKeepDate, CopiesIntoANewFolderKeepingTheModificationTime) {
     const QString to = tmp.path() + QStringLiteral("backup/day/");
     ASSERT_TRUE(QDir().mkpath(from));
     const QByteArray data = QByteArray(200000, 'k') + QByteArray("end");
-    writeFile(from + QStringLiteral("TXN.DB"), data);
-    setOldTime(from + QStringLiteral("TXN.DB"), kOld);
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("TXN.DB"), data));
+    ASSERT_TRUE(setOldTime(from + QStringLiteral("TXN.DB"), kOld));
 
     ASSERT_TRUE(CopyFileKeepDate(prompter, QStringLiteral("TXN.DB"), from, to));
-    EXPECT_EQ(readFile(to + QStringLiteral("TXN.DB")), data);
+    EXPECT_EQ(ReadFile(to + QStringLiteral("TXN.DB")), data);
     EXPECT_EQ(QFileInfo(to + QStringLiteral("TXN.DB")).lastModified(), kOld);
     EXPECT_EQ(prompter.messages(), QStringList{QStringLiteral("Making directory \"") + to + QStringLiteral("\"")});
 
     // A second copy replaces the first, again with the source's time.
-    writeFile(from + QStringLiteral("TXN.DB"), "short");
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("TXN.DB"), "short"));
     const QDateTime newer = kOld.addDays(3);
-    setOldTime(from + QStringLiteral("TXN.DB"), newer);
+    ASSERT_TRUE(setOldTime(from + QStringLiteral("TXN.DB"), newer));
     ASSERT_TRUE(CopyFileKeepDate(prompter, QStringLiteral("TXN.DB"), from, to));
-    EXPECT_EQ(readFile(to + QStringLiteral("TXN.DB")), QByteArray("short"));
+    EXPECT_EQ(ReadFile(to + QStringLiteral("TXN.DB")), QByteArray("short"));
     EXPECT_EQ(QFileInfo(to + QStringLiteral("TXN.DB")).lastModified(), newer);
 }
 
 TEST(CopyFileKeepDate, CopyOntoItselfKeepsTheFile) {
     TempFolder tmp;
     ScriptedPrompter prompter;
-    writeFile(tmp.file(QStringLiteral("OBJ.DB")), "objects");
+    ASSERT_TRUE(WriteFile(tmp.file(QStringLiteral("OBJ.DB")), "objects"));
     ASSERT_TRUE(CopyFileKeepDate(prompter, QStringLiteral("OBJ.DB"), tmp.path(), tmp.path()));
-    EXPECT_EQ(readFile(tmp.file(QStringLiteral("OBJ.DB"))), QByteArray("objects"));
+    EXPECT_EQ(ReadFile(tmp.file(QStringLiteral("OBJ.DB"))), QByteArray("objects"));
 }
 
 TEST(CopyFileKeepDate, AsksToRetryWhileTheTargetCannotBeWritten) {
     TempFolder tmp;
     ScriptedPrompter prompter;
-    writeFile(tmp.file(QStringLiteral("OBJ.DB")), "objects");
+    ASSERT_TRUE(WriteFile(tmp.file(QStringLiteral("OBJ.DB")), "objects"));
     // The target "folder" is a plain file: no write can succeed, even as root.
-    writeFile(tmp.file(QStringLiteral("blocker")), "in the way");
+    ASSERT_TRUE(WriteFile(tmp.file(QStringLiteral("blocker")), "in the way"));
     const QString to = tmp.path() + QStringLiteral("blocker/");
     const QString question = QStringLiteral("file open error \"") + to + QStringLiteral("OBJ.DB\" - retry?");
     prompter.expectQuestion(question, 'Y');
@@ -102,15 +91,15 @@ TEST(CopyFileKeepDate, AsksToRetryWhileTheTargetCannotBeWritten) {
     prompter.expectQuestion(question, 'N');
     EXPECT_FALSE(CopyFileKeepDate(prompter, QStringLiteral("OBJ.DB"), tmp.path(), to));
     EXPECT_TRUE(prompter.allAnswered());
-    EXPECT_EQ(readFile(tmp.file(QStringLiteral("blocker"))), QByteArray("in the way"));
+    EXPECT_EQ(ReadFile(tmp.file(QStringLiteral("blocker"))), QByteArray("in the way"));
 }
 
 TEST(CopyFileKeepDate, RetrySucceedsOnceTheWayIsClear) {
     TempFolder tmp;
     const QString from = tmp.path() + QStringLiteral("from/");
     ASSERT_TRUE(QDir().mkpath(from));
-    writeFile(from + QStringLiteral("PSTG.DB"), "postings");
-    setOldTime(from + QStringLiteral("PSTG.DB"), kOld);
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("PSTG.DB"), "postings"));
+    ASSERT_TRUE(setOldTime(from + QStringLiteral("PSTG.DB"), kOld));
     // The source is missing at first; it is put in place before the retry.
     QFile::rename(from + QStringLiteral("PSTG.DB"), tmp.file(QStringLiteral("aside")));
     const QString to = tmp.path() + QStringLiteral("to/");
@@ -127,7 +116,7 @@ TEST(CopyFileKeepDate, RetrySucceedsOnceTheWayIsClear) {
     restoring.back = from + QStringLiteral("PSTG.DB");
     restoring.expectQuestion(QStringLiteral("file open error \"") + to + QStringLiteral("PSTG.DB\" - retry?"), 'Y');
     EXPECT_TRUE(CopyFileKeepDate(restoring, QStringLiteral("PSTG.DB"), from, to));
-    EXPECT_EQ(readFile(to + QStringLiteral("PSTG.DB")), QByteArray("postings"));
+    EXPECT_EQ(ReadFile(to + QStringLiteral("PSTG.DB")), QByteArray("postings"));
     EXPECT_EQ(QFileInfo(to + QStringLiteral("PSTG.DB")).lastModified(), kOld);
 }
 
@@ -137,16 +126,16 @@ TEST(CopyFolderFiles, CopiesPlainFilesButNotSubfolders) {
     const QString from = tmp.path() + QStringLiteral("DATA/");
     const QString to = tmp.path() + QStringLiteral("BACKUP/");
     ASSERT_TRUE(QDir().mkpath(from + QStringLiteral("sub")));
-    writeFile(from + QStringLiteral("OBJ.DB"), "o");
-    writeFile(from + QStringLiteral("TXN.DB"), "t");
-    writeFile(from + QStringLiteral(".hidden"), "h");
-    writeFile(from + QStringLiteral("sub/inner.txt"), "i");
-    setOldTime(from + QStringLiteral("TXN.DB"), kOld);
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("OBJ.DB"), "o"));
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("TXN.DB"), "t"));
+    ASSERT_TRUE(WriteFile(from + QStringLiteral(".hidden"), "h"));
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("sub/inner.txt"), "i"));
+    ASSERT_TRUE(setOldTime(from + QStringLiteral("TXN.DB"), kOld));
 
     EXPECT_TRUE(CopyFolderFiles(prompter, from, to));
     QStringList copied = QDir(to).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     EXPECT_EQ(copied, (QStringList{QStringLiteral(".hidden"), QStringLiteral("OBJ.DB"), QStringLiteral("TXN.DB")}));
-    EXPECT_EQ(readFile(to + QStringLiteral("OBJ.DB")), QByteArray("o"));
+    EXPECT_EQ(ReadFile(to + QStringLiteral("OBJ.DB")), QByteArray("o"));
     EXPECT_EQ(QFileInfo(to + QStringLiteral("TXN.DB")).lastModified(), kOld);
     EXPECT_EQ(prompter.processEventsCalls(), 3);
     EXPECT_EQ(prompter.BusyDepth(), 0);
@@ -158,8 +147,8 @@ TEST(CopyFolderFiles, HoldsTheBusyCursorWhileCopying) {
     TempFolder tmp;
     const QString from = tmp.path() + QStringLiteral("DATA/");
     ASSERT_TRUE(QDir().mkpath(from));
-    writeFile(from + QStringLiteral("a"), "a");
-    writeFile(from + QStringLiteral("b"), "b");
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("a"), "a"));
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("b"), "b"));
 
     struct Watching : ScriptedPrompter {
         int busyWhileRepainting = 0;
@@ -181,13 +170,13 @@ TEST(CopyFolderFiles, ARefusedCopyDoesNotStopTheOthers) {
     const QString to = tmp.path() + QStringLiteral("OUT/");
     ASSERT_TRUE(QDir().mkpath(from));
     ASSERT_TRUE(QDir().mkpath(to + QStringLiteral("b")));
-    writeFile(from + QStringLiteral("a"), "a");
-    writeFile(from + QStringLiteral("b"), "b"); // a folder of that name is in the way
-    writeFile(from + QStringLiteral("c"), "c");
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("a"), "a"));
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("b"), "b")); // a folder of that name is in the way at the target
+    ASSERT_TRUE(WriteFile(from + QStringLiteral("c"), "c"));
     prompter.expectQuestion(QStringLiteral("file open error \"") + to + QStringLiteral("b\" - retry?"), 'N');
     EXPECT_FALSE(CopyFolderFiles(prompter, from, to));
-    EXPECT_EQ(readFile(to + QStringLiteral("a")), QByteArray("a"));
-    EXPECT_EQ(readFile(to + QStringLiteral("c")), QByteArray("c"));
+    EXPECT_EQ(ReadFile(to + QStringLiteral("a")), QByteArray("a"));
+    EXPECT_EQ(ReadFile(to + QStringLiteral("c")), QByteArray("c"));
     EXPECT_TRUE(QFileInfo(to + QStringLiteral("b")).isDir());
     EXPECT_EQ(prompter.BusyDepth(), 0);
 }

@@ -13,6 +13,7 @@
 #include "ledger/Objects.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,16 +24,6 @@
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
 // What a file or folder holds, for comparing before and after: the bytes of a
 // file, or "dir:" and the names and bytes of a folder's files.
 QByteArray snapshot(const QString& path) {
@@ -40,11 +31,11 @@ QByteArray snapshot(const QString& path) {
     if (!info.exists())
         return QByteArrayLiteral("<missing>");
     if (!info.isDir())
-        return readFile(path);
+        return ReadFile(path);
     QByteArray out = QByteArrayLiteral("dir:");
     const QDir dir(path);
     for (const QString& name : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
-        out += name.toUtf8() + '=' + readFile(dir.filePath(name)) + ';';
+        out += name.toUtf8() + '=' + ReadFile(dir.filePath(name)) + ';';
     return out;
 }
 
@@ -123,8 +114,8 @@ protected:
         settings.Today = MakeDate(2024, 6, 15);
         ASSERT_TRUE(WriteSettings(p, SettingsPath(folder.path()), settings));
         for (const TableFile& f : LedgerTableFiles())
-            (*s_good)[QString::fromLatin1(f.file)] = readFile(folder.file(QString::fromLatin1(f.file)));
-        (*s_good)[SettingsFileName()] = readFile(SettingsPath(folder.path()));
+            (*s_good)[QString::fromLatin1(f.file)] = ReadFile(folder.file(QString::fromLatin1(f.file)));
+        (*s_good)[SettingsFileName()] = ReadFile(SettingsPath(folder.path()));
     }
     static void TearDownTestSuite() {
         delete s_good;
@@ -136,14 +127,14 @@ protected:
         ASSERT_TRUE(dir.valid());
         ASSERT_NE(s_good, nullptr);
         for (const auto& [name, bytes] : *s_good)
-            ASSERT_TRUE(writeFile(dir.file(name), bytes));
+            ASSERT_TRUE(WriteFile(dir.file(name), bytes));
         const QString path = dir.file(fileName);
         if (GetParam() == Damage::Folder) {
             ASSERT_TRUE(QFile::remove(path));
             ASSERT_TRUE(QDir().mkdir(path));
-            ASSERT_TRUE(writeFile(path + QStringLiteral("/inside.txt"), "kept"));
+            ASSERT_TRUE(WriteFile(path + QStringLiteral("/inside.txt"), "kept"));
         } else {
-            ASSERT_TRUE(writeFile(path, damaged(s_good->at(fileName), GetParam())));
+            ASSERT_TRUE(WriteFile(path, damaged(s_good->at(fileName), GetParam())));
         }
     }
 
@@ -163,7 +154,7 @@ TEST_P(CorruptFileTest, OpeningFailsNamesTheFileAndWritesNothing) {
         const QString fileName = QString::fromLatin1(table.file);
         SCOPED_TRACE(fileName.toStdString());
         TempFolder dir;
-        layDown(dir, fileName);
+        ASSERT_NO_FATAL_FAILURE(layDown(dir, fileName));
         if (HasFatalFailure())
             return;
         const QString path = dir.file(fileName);
@@ -200,7 +191,7 @@ TEST_P(CorruptFileTest, OpeningFailsNamesTheFileAndWritesNothing) {
 
         // Restored, the folder opens again: the failure left nothing behind.
         ASSERT_TRUE(QDir(path).removeRecursively() || QFile::remove(path));
-        ASSERT_TRUE(writeFile(path, s_good->at(fileName)));
+        ASSERT_TRUE(WriteFile(path, s_good->at(fileName)));
         ScriptedPrompter again;
         TFCore core(again);
         core.settings().Today = MakeDate(2024, 6, 15);
@@ -234,10 +225,10 @@ TEST(CorruptTablePageTest, ReadingADamagedTableIsReported) {
     }
     // remdr's root page is page 2 of REMDR.DB (page 1 is the schema).
     const QString path = dir.file(QStringLiteral("REMDR.DB"));
-    QByteArray bytes = readFile(path);
+    QByteArray bytes = ReadFile(path);
     ASSERT_GT(bytes.size(), 4096 + 8);
     bytes[4096] = char(0x42); // no b-tree page type
-    ASSERT_TRUE(writeFile(path, bytes));
+    ASSERT_TRUE(WriteFile(path, bytes));
 
     ScriptedPrompter p;
     Store s(p);
@@ -248,7 +239,7 @@ TEST(CorruptTablePageTest, ReadingADamagedTableIsReported) {
     ASSERT_EQ(p.messages().size(), 1);
     EXPECT_TRUE(p.messages().front().contains(QStringLiteral("malformed"))) << p.messages().front().toStdString();
     s.close();
-    EXPECT_EQ(readFile(path), bytes);
+    EXPECT_EQ(ReadFile(path), bytes);
 }
 
 } // namespace
@@ -258,7 +249,7 @@ TEST(CorruptTablePageTest, ReadingADamagedTableIsReported) {
 TEST(HostileSettingsFileTest, HugeDayCountsDoNotHoldTheOpening) {
     TempFolder dir;
     ASSERT_TRUE(dir.valid());
-    ASSERT_TRUE(writeFile(SettingsPath(dir.path()), "[main]\nDormantAfter=2147483647\nBalAt=99999999\nDBvn=0x12\n"));
+    ASSERT_TRUE(WriteFile(SettingsPath(dir.path()), "[main]\nDormantAfter=2147483647\nBalAt=99999999\nDBvn=0x12\n"));
     Settings s;
     s.Today = MakeDate(2024, 6, 15);
     ReadSettings(SettingsPath(dir.path()), s);

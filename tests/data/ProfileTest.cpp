@@ -3,23 +3,13 @@
 #include "data/Profile.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-void writeAll(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 
 class ProfileTest : public ::testing::Test {
 protected:
@@ -32,19 +22,19 @@ protected:
 } // namespace
 
 TEST_F(ProfileTest, ReadsIntegerFormsAndFallsBackToTheDefault) {
-    writeAll(path, "[main]\n"
-                   "Dec=42\n"
-                   "Neg = -7 \n"
-                   "Hex=0x1F\n"
-                   "HexUpper=0X1f\n"
-                   "Word=abc\n"
-                   "Trailing=12abc\n"
-                   "Empty=\n"
-                   "Big=99999999999\n"
-                   "True=5\n"
-                   "False=0\n"
-                   "[other]\n"
-                   "Only=3\n");
+    ASSERT_TRUE(WriteFile(path, "[main]\n"
+                                "Dec=42\n"
+                                "Neg = -7 \n"
+                                "Hex=0x1F\n"
+                                "HexUpper=0X1f\n"
+                                "Word=abc\n"
+                                "Trailing=12abc\n"
+                                "Empty=\n"
+                                "Big=99999999999\n"
+                                "True=5\n"
+                                "False=0\n"
+                                "[other]\n"
+                                "Only=3\n"));
     EXPECT_EQ(profile.readInt("main", "Dec", 0), 42);
     EXPECT_EQ(profile.readInt("main", "Neg", 0), -7);
     EXPECT_EQ(profile.readInt("main", "Hex", 0), 31);
@@ -82,44 +72,44 @@ TEST_F(ProfileTest, StringsRoundTripAndAreCutAt1023Characters) {
 }
 
 TEST_F(ProfileTest, WritesKeepOtherSectionsKeysCommentsAndFirstWritingOrder) {
-    writeAll(path, "; kept comment\r\n"
-                   "[forms]\r\n"
-                   "FCtrl-T=10\r\n"
-                   "\r\n"
-                   "[main]\r\n"
-                   "Foreign=keep me\r\n"
-                   "DBvn=12\r\n"
-                   "\r\n"
-                   "[tail]\r\n"
-                   "x=1\r\n");
+    ASSERT_TRUE(WriteFile(path, "; kept comment\r\n"
+                                "[forms]\r\n"
+                                "FCtrl-T=10\r\n"
+                                "\r\n"
+                                "[main]\r\n"
+                                "Foreign=keep me\r\n"
+                                "DBvn=12\r\n"
+                                "\r\n"
+                                "[tail]\r\n"
+                                "x=1\r\n"));
     ASSERT_TRUE(profile.writeInt("main", "dbvn", 13));
     ASSERT_TRUE(profile.writeBool("main", "RebalNeeded", true));
     ASSERT_TRUE(profile.writeInt("main", "BalAt", 20240131));
     ASSERT_TRUE(profile.writeInt("new", "A", 1));
     ASSERT_TRUE(profile.writeSection("main", {{"DBvn", "14"}, {"Zed", "z"}}));
 
-    EXPECT_EQ(readAll(path), QStringLiteral("; kept comment\r\n"
-                                            "[forms]\r\n"
-                                            "FCtrl-T=10\r\n"
-                                            "\r\n"
-                                            "[main]\r\n"
-                                            "Foreign=keep me\r\n"
-                                            "DBvn=14\r\n"
-                                            "RebalNeeded=1\r\n"
-                                            "BalAt=20240131\r\n"
-                                            "Zed=z\r\n"
-                                            "\r\n"
-                                            "[tail]\r\n"
-                                            "x=1\r\n"
-                                            "[new]\r\n"
-                                            "A=1\r\n"));
+    EXPECT_EQ(ReadText(path), QStringLiteral("; kept comment\r\n"
+                                             "[forms]\r\n"
+                                             "FCtrl-T=10\r\n"
+                                             "\r\n"
+                                             "[main]\r\n"
+                                             "Foreign=keep me\r\n"
+                                             "DBvn=14\r\n"
+                                             "RebalNeeded=1\r\n"
+                                             "BalAt=20240131\r\n"
+                                             "Zed=z\r\n"
+                                             "\r\n"
+                                             "[tail]\r\n"
+                                             "x=1\r\n"
+                                             "[new]\r\n"
+                                             "A=1\r\n"));
     EXPECT_TRUE(prompter.messages().isEmpty());
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("test.ini")});
 }
 
 TEST_F(ProfileTest, AFailedWriteIsReportedAndKeepsTheOldFile) {
-    writeAll(path, "[main]\nDBvn=15\n");
+    ASSERT_TRUE(WriteFile(path, "[main]\nDBvn=15\n"));
     // A folder where the file should be: nothing can be renamed over it.
     const QString blocked = dir.file(QStringLiteral("blocked.ini"));
     ASSERT_TRUE(QDir().mkpath(blocked));
@@ -136,5 +126,5 @@ TEST_F(ProfileTest, AFailedWriteIsReportedAndKeepsTheOldFile) {
     Profile reader(path);
     EXPECT_FALSE(reader.writeInt("main", "DBvn", 16));
     EXPECT_EQ(prompter.messages().size(), 2);
-    EXPECT_EQ(readAll(path), QStringLiteral("[main]\nDBvn=15\n"));
+    EXPECT_EQ(ReadText(path), QStringLiteral("[main]\nDBvn=15\n"));
 }

@@ -4,22 +4,12 @@
 #include "data/Core.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-void writeAll(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 
 class SettingsFileTest : public ::testing::Test {
 protected:
@@ -59,31 +49,31 @@ TEST_F(SettingsFileTest, WritesEveryMainKeyInOrderWithItsValueForm) {
     s.PeriodAutoRefresh = true;
 
     ASSERT_TRUE(WriteSettings(prompter, path, s));
-    EXPECT_EQ(readAll(path), QStringLiteral("[main]\n"
-                                            "DefaultCashId=11\n"
-                                            "DefaultCptyId=12\n"
-                                            "DefaultCtgyId=13\n"
-                                            "DefaultPotId=14\n"
-                                            "SweepToPotId=15\n"
-                                            "OpeningBalPotId=16\n"
-                                            "DormantAfter=200\n"
-                                            "BalFrom=0\n"
-                                            "BalAt=20240229\n"
-                                            "RebalNeeded=1\n"
-                                            "DatabaseName=Home accounts\n"
-                                            "FinancialYearDay1=6\n"
-                                            "FinancialYearMonth1=4\n"
-                                            "PostingsTxnIdVisible=0\n"
-                                            "PostingsTypeVisible=1\n"
-                                            "PostingsRefVisible=0\n"
-                                            "PostingsPotNameVisible=1\n"
-                                            "DBStartDate=20200101\n"
-                                            "DBEndDate=0\n"
-                                            "DBvn=17\n"
-                                            "GenTo=20240305\n"
-                                            "CashbackAccId=21\n"
-                                            "PeriodType=2\n"
-                                            "PeriodAutoRefresh=1\n"));
+    EXPECT_EQ(ReadText(path), QStringLiteral("[main]\n"
+                                             "DefaultCashId=11\n"
+                                             "DefaultCptyId=12\n"
+                                             "DefaultCtgyId=13\n"
+                                             "DefaultPotId=14\n"
+                                             "SweepToPotId=15\n"
+                                             "OpeningBalPotId=16\n"
+                                             "DormantAfter=200\n"
+                                             "BalFrom=0\n"
+                                             "BalAt=20240229\n"
+                                             "RebalNeeded=1\n"
+                                             "DatabaseName=Home accounts\n"
+                                             "FinancialYearDay1=6\n"
+                                             "FinancialYearMonth1=4\n"
+                                             "PostingsTxnIdVisible=0\n"
+                                             "PostingsTypeVisible=1\n"
+                                             "PostingsRefVisible=0\n"
+                                             "PostingsPotNameVisible=1\n"
+                                             "DBStartDate=20200101\n"
+                                             "DBEndDate=0\n"
+                                             "DBvn=17\n"
+                                             "GenTo=20240305\n"
+                                             "CashbackAccId=21\n"
+                                             "PeriodType=2\n"
+                                             "PeriodAutoRefresh=1\n"));
     EXPECT_EQ(prompter.notices(), (QStringList{QStringLiteral("Saving settings ( see KOVRALDB.INI )"), QString()}));
 
     // Everything but GenTo reads back as written.
@@ -110,7 +100,7 @@ TEST_F(SettingsFileTest, WritesEveryMainKeyInOrderWithItsValueForm) {
 }
 
 TEST_F(SettingsFileTest, MissingKeysTakeTheirDefaults) {
-    writeAll(path, "[main]\nDBvn=15\nDormantAfter=soon\nFinancialYearMonth1=0x0A\n");
+    ASSERT_TRUE(WriteFile(path, "[main]\nDBvn=15\nDormantAfter=soon\nFinancialYearMonth1=0x0A\n"));
     Settings s;
     s.Today = MakeDate(2024, 7, 14);
     s.DatabaseName = QStringLiteral("left over");
@@ -139,12 +129,12 @@ TEST_F(SettingsFileTest, MissingKeysTakeTheirDefaults) {
 }
 
 TEST_F(SettingsFileTest, WritingMainKeepsTheFormsSectionAndForeignKeys) {
-    writeAll(path, "[forms]\nFCtrl-T=0\n[main]\nDBvn=12\nUserKey=kept\n");
+    ASSERT_TRUE(WriteFile(path, "[forms]\nFCtrl-T=0\n[main]\nDBvn=12\nUserKey=kept\n"));
     Settings s;
     s.Today = MakeDate(2024, 1, 2);
     s.DBvn = 13;
     ASSERT_TRUE(WriteSettings(prompter, path, s));
-    const QString text = readAll(path);
+    const QString text = ReadText(path);
     EXPECT_TRUE(text.startsWith(QStringLiteral("[forms]\nFCtrl-T=0\n[main]\nDBvn=13\nUserKey=kept\nDefaultCashId=0\n")))
         << text.toStdString();
     Settings r;
@@ -168,7 +158,7 @@ TEST_F(SettingsFileTest, FormPositionsReadMinusOneWhenAbsentAndWriteInTheListedO
     EXPECT_EQ(names[11], QStringLiteral("FCtrl"));
     EXPECT_EQ(names.back(), QStringLiteral("Ftxnip3"));
 
-    writeAll(path, "[forms]\nFCtrl-T=0\nFCtrl-L=-1\nFCtrl-H=0x100\nFBals-W=wide\n");
+    ASSERT_TRUE(WriteFile(path, "[forms]\nFCtrl-T=0\nFCtrl-L=-1\nFCtrl-H=0x100\nFBals-W=wide\n"));
     std::vector<FormPosition> read = ReadFormPositions(path);
     ASSERT_EQ(read.size(), 29u);
     for (size_t i = 0; i < read.size(); ++i)
@@ -185,17 +175,17 @@ TEST_F(SettingsFileTest, FormPositionsReadMinusOneWhenAbsentAndWriteInTheListedO
                                      {QStringLiteral("FCtrl"), 10, 20, 30, 40},
                                      {QStringLiteral("FAccs2"), 5, 6, 7, 8}};
     ASSERT_TRUE(WriteFormPositions(prompter, path, out));
-    EXPECT_EQ(readAll(path), QStringLiteral("[forms]\n"
-                                            "FAccs2-T=5\nFAccs2-L=6\nFAccs2-H=7\nFAccs2-W=8\n"
-                                            "FCtrl-T=10\nFCtrl-L=20\nFCtrl-H=30\nFCtrl-W=40\n"
-                                            "Ftxnip3-T=1\nFtxnip3-L=2\nFtxnip3-H=3\nFtxnip3-W=4\n"));
+    EXPECT_EQ(ReadText(path), QStringLiteral("[forms]\n"
+                                             "FAccs2-T=5\nFAccs2-L=6\nFAccs2-H=7\nFAccs2-W=8\n"
+                                             "FCtrl-T=10\nFCtrl-L=20\nFCtrl-H=30\nFCtrl-W=40\n"
+                                             "Ftxnip3-T=1\nFtxnip3-L=2\nFtxnip3-H=3\nFtxnip3-W=4\n"));
     EXPECT_EQ(prompter.notices(), (QStringList{QStringLiteral("Saving settings ( see KOVRALDB.INI )"), QString()}));
 }
 
 TEST_F(SettingsFileTest, ReadingThroughTheCoreRefreshesTheControlWindow) {
     TFCore core(prompter);
     core.setDataFolder(dir.path());
-    writeAll(path, "[main]\nDatabaseName=Shop\nRebalNeeded=1\n");
+    ASSERT_TRUE(WriteFile(path, "[main]\nDatabaseName=Shop\nRebalNeeded=1\n"));
     int refreshed = 0;
     QString shownName;
     core.onControlRefresh = [&] {

@@ -4,6 +4,7 @@
 #include "forms/TFCtrl.h"
 #include "ModalDriver.h"
 #include "data/Core.h"
+#include "data/Tables.h"
 #include "forms/FormPositions.h"
 #include "forms/WidgetPrompter.h"
 #include "ledger/Database.h"
@@ -17,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 class TFCtrlTest : public QObject {
@@ -48,25 +50,7 @@ private Q_SLOTS:
         QDir(folder()).removeRecursively();
     }
 
-    void captionAndMenus() {
-        QCOMPARE(m_ctrl->windowTitle(), QStringLiteral("KOVRAL - Control"));
-        QStringList titles;
-        for (QAction* a : m_ctrl->menuBar()->actions())
-            titles << a->text();
-        QCOMPARE(titles, (QStringList{"&Exit", "&Accounts", "&Transactions", "&Rebalance", "A&nalysis", "&Database",
-                                      "T&ools", "A&bout"}));
-        QStringList accounts;
-        for (QAction* a : m_ctrl->AccountsMenu->actions())
-            accounts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(accounts, (QStringList{"&External  ( \"Cash\" )", "&Internal  ( \"Pots\" ) ", "&Counterparties",
-                                        "C&ategories", "-", "&Seek account by id"}));
-        QStringList txns;
-        for (QAction* a : m_ctrl->TxnsMenu->actions())
-            txns << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(txns, (QStringList{"New", "-", "&Search", "-", "&Journal", "&Repeaters", "Reminders", "Diary entry"}));
-        QCOMPARE(m_ctrl->SelectItem->text(), QStringLiteral("&Select"));
-        QCOMPARE(m_ctrl->NotepadItem->text(), QStringLiteral("&Notepad"));
-        QCOMPARE(m_ctrl->CalendarItem->text(), QStringLiteral("&Calendar"));
+    void builtCommandsAreEnabled() {
         // Built commands are usable; screens still to come are present but disabled.
         QVERIFY(m_ctrl->SeekItem->isEnabled());
         QVERIFY(m_ctrl->RebalanceItem->isEnabled());
@@ -134,17 +118,33 @@ private Q_SLOTS:
         QVERIFY(m_core->databaseDetails.open);
     }
 
-    void seekIgnoresNonPositiveIds() {
-        // "0" and "-5" do nothing: no message box follows the input.
-        for (const QString& text : {QStringLiteral("0"), QStringLiteral("-5"), QStringLiteral("abc")}) {
+    // A real id opens its editor (seekOpensTheEditorOfTheObjectsKind).
+    void seekLooksUpOnlyRealIds() {
+        // A message box shown by a seek is recorded with the input that led
+        // to it; only the missing id may show one (the reader's message).
+        QString typed;
+        QStringList boxes;
+        QTimer watch;
+        watch.setInterval(5);
+        connect(&watch, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes << typed + QStringLiteral(": ") + box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        watch.start();
+        for (const QString& text :
+             {QStringLiteral("0"), QStringLiteral("-5"), QStringLiteral("abc"), QStringLiteral("999")}) {
+            typed = text;
             WhenModal([text](QWidget* w) {
-                w->findChild<QLineEdit*>()->setText(text);
+                auto* box = w->findChild<QLineEdit*>();
+                QVERIFY(box);
+                QTest::keyClicks(box, text);
                 qobject_cast<QDialog*>(w)->accept();
             });
             m_ctrl->SeekAccountClick();
-            QTest::qWait(30);
-            QVERIFY(!QApplication::activeModalWidget());
         }
+        QCOMPARE(boxes, QStringList{QStringLiteral("999: obj not found 999")});
     }
 
     void seekOpensTheEditorOfTheObjectsKind() {

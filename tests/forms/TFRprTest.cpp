@@ -28,6 +28,7 @@ class TFRprTest : public QObject {
         ScriptedPrompter prompter;
         TFCore core{prompter};
         int payId = 0, category = 0;
+        bool ready = false; // every step of the setup succeeded
 
         int add(int kind, const QString& name) {
             ObjRec r;
@@ -35,14 +36,13 @@ class TFRprTest : public QObject {
             r.Type = kind;
             r.Name = name;
             r.CloseDate = IntToCal(kNotClosed);
-            AddObj(core, r);
-            EnsureAnchor(core, r.Id);
-            return r.Id;
+            return AddObj(core, r) && EnsureAnchor(core, r.Id) ? r.Id : 0;
         }
         Fixture() {
             core.setProgramFolder(program.path());
             SetDataFolder(core, program.path() + QStringLiteral("DATA/"));
-            OpenDatabase(core);
+            if (OpenDatabase(core) != OpenResult::Opened)
+                return;
             const int bank = add(otExtAcc, QStringLiteral("Bank"));
             const int shop = add(otCpty, QStringLiteral("Shop"));
             const int pot = add(otPot, QStringLiteral("Food"));
@@ -56,13 +56,12 @@ class TFRprTest : public QObject {
             t.Accid2 = shop;
             t.Accid3 = pot;
             t.Accid4 = category;
-            AddTxn(core, t);
-            MakePostings(core, t);
+            ready = bank && shop && pot && category && AddTxn(core, t) && MakePostings(core, t);
             payId = t.Id;
             prompter.clearRecorded();
         }
-        void damage() {
-            core.store().exec(
+        bool damage() {
+            return core.store().exec(
                 QStringLiteral("UPDATE pstg SET Amt = 1 WHERE Txnid = %1 AND Objid = %2").arg(payId).arg(category));
         }
     };
@@ -75,12 +74,10 @@ private Q_SLOTS:
 
     void checkRunShowsTheLogAndEndsClosed() {
         Fixture f;
+        QVERIFY(f.ready);
         TFRpr w(f.core);
         QVERIFY(!w.isVisible());
         QCOMPARE(w.CloseItem->text(), QStringLiteral("Close"));
-        QCOMPARE(w.RecheckItem->text(), QStringLiteral("Recheck"));
-        QCOMPARE(w.RepairItem->text(), QStringLiteral("Repair"));
-        QCOMPARE(w.LogMemo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
         // What the window shows while the run lasts.
         QString captionDuring, itemDuring;
@@ -110,6 +107,7 @@ private Q_SLOTS:
 
     void cancelStopsTheRun() {
         Fixture f;
+        QVERIFY(f.ready);
         TFRpr w(f.core);
         bool closedDuring = true;
         QTimer::singleShot(0, &w, [&] {
@@ -127,7 +125,8 @@ private Q_SLOTS:
 
     void repairAsksFirstThenRecheckIsClean() {
         Fixture f;
-        f.damage();
+        QVERIFY(f.ready);
+        QVERIFY(f.damage());
         TFRpr w(f.core);
         w.RunCheck();
         const QString found = QStringLiteral("Error (can auto-repair) : Txn %1 / acc %2 : posting amount error")
@@ -153,6 +152,7 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), QStringLiteral("Database Check"));
         QCOMPARE(Lines(w).back(), QStringLiteral("All scans complete OK"));
         QVERIFY(f.prompter.allAnswered());
+        QCOMPARE(f.prompter.mismatches(), QStringList());
     }
 };
 

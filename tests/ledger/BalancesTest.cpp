@@ -21,10 +21,10 @@ protected:
         return r;
     }
 
-    void setBfdBal(int id, Amount bfd) {
+    bool setBfdBal(int id, Amount bfd) {
         ObjRec r = obj(id);
         r.BfdBal = bfd;
-        ASSERT_TRUE(WriteObj(core, r));
+        return WriteObj(core, r);
     }
 
     int pay(Amount amt, const CalDate& d, int ext, int cpty, int pot = 0, int ctgy = 0) {
@@ -48,7 +48,7 @@ TEST_F(Balances, PeriodEdgesSortPostingsIntoTheirFigures) {
     const int bank = addObj(otExtAcc, "Bank");
     const int cash = addObj(otExtAcc, "Cash");
     const int shop = addObj(otCpty, "Shop");
-    setBfdBal(bank, 100000);
+    ASSERT_TRUE(setBfdBal(bank, 100000));
     pay(100, D(2023, 12, 31), bank, shop); // the day before BalFrom
     pay(200, D(2024, 1, 1), bank, shop);   // BalFrom itself
     pay(300, D(2024, 6, 30), bank, shop);  // BalAt itself
@@ -100,10 +100,10 @@ TEST_F(Balances, GroupsSumTheLeavesBelowThemAtAnyDepth) {
     const int food = addObj(otCtgy, "Food", ctgGrp);
     const int gifts = addObj(otCtgy, "Gifts", ctgGrp);
     const int pot = addObj(otPot, "Pot");
-    setBfdBal(deep, 1000);
-    setBfdBal(side, 20000);
-    setBfdBal(food, 700); // a category's own BfdBal
-    setBfdBal(gifts, 30); // a category without postings
+    ASSERT_TRUE(setBfdBal(deep, 1000));
+    ASSERT_TRUE(setBfdBal(side, 20000));
+    ASSERT_TRUE(setBfdBal(food, 700)); // a category's own BfdBal
+    ASSERT_TRUE(setBfdBal(gifts, 30)); // a category without postings
     pay(250, D(2024, 2, 1), deep, shop, pot, food);
     pay(75, D(2024, 3, 1), side, shop, pot, food);
     pay(5, D(2023, 3, 1), deep, shop, pot, food);
@@ -159,8 +159,8 @@ TEST_F(Balances, SumsBeyondAnAmountAreReportedAndNothingIsStored) {
     const int a = addObj(otPot, "A", grp);
     const int b = addObj(otPot, "B", grp);
     ASSERT_TRUE(Rebalance(core));
-    setBfdBal(a, 2000000000);
-    setBfdBal(b, 2000000000);
+    ASSERT_TRUE(setBfdBal(a, 2000000000));
+    ASSERT_TRUE(setBfdBal(b, 2000000000));
     core.SetRebalNeeded(true);
 
     EXPECT_FALSE(Rebalance(core));
@@ -183,9 +183,10 @@ TEST_F(Balances, AGrpidCycleAndPostingsOfMissingObjectsDoNotDerailTheRebalance) 
     r.Grpid = g2;
     ASSERT_TRUE(WriteObj(core, r));
     const int pot = addObj(otPot, "Pot", g1);
-    setBfdBal(pot, 10);
-    core.store().exec(QStringLiteral("INSERT INTO pstg (Txnid, Objid, Amt, Pstgdate, Txntype) "
-                                     "VALUES (7, 999, 500, '2024-02-02', 'P'), (8, 999, 5, '2024-02-03', 'P')"));
+    ASSERT_TRUE(setBfdBal(pot, 10));
+    ASSERT_TRUE(
+        core.store().exec(QStringLiteral("INSERT INTO pstg (Txnid, Objid, Amt, Pstgdate, Txntype) "
+                                         "VALUES (7, 999, 500, '2024-02-02', 'P'), (8, 999, 5, '2024-02-03', 'P')")));
     const qint64 objects = scalar("SELECT count(*) FROM obj");
 
     ASSERT_TRUE(Rebalance(core));
@@ -242,10 +243,29 @@ TEST_F(Balances, MovtRowsAndTheGroupWalk) {
     EXPECT_EQ(movt(grp).BfdBal, 110);
 }
 
+TEST_F(Balances, RunningBalanceBeyondAnAmountIsReportedAndNothingWritten) {
+    const int bank = addObj(otExtAcc, "Bank");
+    const int shop = addObj(otCpty, "Shop");
+    ASSERT_TRUE(setBfdBal(bank, -2000000000));
+    pay(100000000, D(2024, 3, 1), bank, shop);
+    const int t2 = pay(100, D(2024, 3, 2), bank, shop);
+    EXPECT_EQ(SetRngBal(core, bank, D(2024, 12, 31)), -2100000100);
+    ASSERT_TRUE(core.store().exec(
+        QStringLiteral("UPDATE pstg SET Amt = -100000000 WHERE Txnid = %1 AND Objid = %2").arg(t2).arg(bank)));
+    const int before = totalChanges();
+    prompter.clearRecorded();
+    EXPECT_EQ(SetRngBal(core, bank, D(2024, 12, 31)), 0);
+    EXPECT_EQ(totalChanges(), before);
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_TRUE(prompter.messages()[0].startsWith(
+        QStringLiteral("Program error : figure too large for obj %1 \"Bank\" RngBal").arg(bank)))
+        << prompter.messages()[0].toStdString();
+}
+
 TEST_F(Balances, RunningBalancesFlagsAndOnlyChangedRowsWritten) {
     const int bank = addObj(otExtAcc, "Bank");
     const int shop = addObj(otCpty, "Shop");
-    setBfdBal(bank, 1000);
+    ASSERT_TRUE(setBfdBal(bank, 1000));
     const int t1 = pay(100, D(2024, 3, 1), bank, shop);
     const int t2 = pay(200, D(2024, 3, 2), bank, shop);
     const int t3 = pay(300, D(2024, 3, 2), bank, shop);
@@ -285,8 +305,8 @@ TEST_F(Balances, RunningBalancesFlagsAndOnlyChangedRowsWritten) {
 }
 
 TEST_F(Balances, TheWalkReadsOnlyTheCoveringIndexAndShowsFewStatusTexts) {
-    Query plan(core.store(), QStringLiteral("EXPLAIN QUERY PLAN SELECT Objid, Pstgdate, Txntype, Txnid, Amt FROM pstg "
-                                            "ORDER BY Objid, Pstgdate"));
+    Query plan(core.store(), QStringLiteral("EXPLAIN QUERY PLAN ") + RebalanceWalkSql());
+    ASSERT_TRUE(plan.prepared());
     QString detail;
     while (plan.next())
         detail += plan.text("detail") + QLatin1Char(';');

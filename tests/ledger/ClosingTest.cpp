@@ -70,7 +70,7 @@ TEST_F(Closing, DeleteRefusesWhilePostingsBalancesOrLinksRemain) {
 
     // An inactive repeater still blocks deletion, but not closing.
     const int cash = addObj(otExtAcc, "Cash");
-    addRepeater(4, cash, false);
+    ASSERT_NO_FATAL_FAILURE(addRepeater(4, cash, false));
     prompter.clearRecorded();
     EXPECT_FALSE(DeleteObject(core, cash));
     EXPECT_EQ(prompter.messages(),
@@ -122,10 +122,10 @@ TEST_F(Closing, DeletingAGroupMovesItsMembersOutOnlyWhenItGoes) {
 
 TEST_F(Closing, CloseDateQuestionsInTheirOrder) {
     const int bank = addObj(otExtAcc, "Bank");
-    setDates(bank, D(2020, 1, 1), Open(), D(2024, 3, 9));
+    ASSERT_NO_FATAL_FAILURE(setDates(bank, D(2020, 1, 1), Open(), D(2024, 3, 9)));
 
     core.SetRebalNeeded(true);
-    addRepeater(3, bank, true);
+    ASSERT_NO_FATAL_FAILURE(addRepeater(3, bank, true));
     EXPECT_FALSE(CloseAccount(core, bank)); // the rebalance test first, no question
     EXPECT_EQ(prompter.messages(), QStringList{QStringLiteral("Cannot close - Rebalance needed")});
     core.SetRebalNeeded(false);
@@ -134,7 +134,7 @@ TEST_F(Closing, CloseDateQuestionsInTheirOrder) {
     EXPECT_EQ(prompter.messages(), QStringList{QStringLiteral("Cannot close - Account is in active Repeater #3")});
     ASSERT_TRUE(core.store().exec(QStringLiteral("DELETE FROM rptr")));
 
-    setMovtBal(bank, 500);
+    ASSERT_NO_FATAL_FAILURE(setMovtBal(bank, 500));
     const QString closing = QStringLiteral("Closing external account \"Bank\" ... \n"
                                            "OK to set close date to last posting date 2024-03-09 ?");
     prompter.expectQuestion(QStringLiteral("Account balance not zero, are you sure you want to close?"), 'N');
@@ -144,7 +144,7 @@ TEST_F(Closing, CloseDateQuestionsInTheirOrder) {
     EXPECT_FALSE(CloseAccount(core, bank));
     EXPECT_EQ(CalToInt(obj(bank).CloseDate), kNotClosed);
 
-    setMovtBal(bank, 0);
+    ASSERT_NO_FATAL_FAILURE(setMovtBal(bank, 0));
     prompter.expectQuestion(closing, 'N');
     prompter.expectPickDate(true, CalDate()); // OK on an empty box is no date
     EXPECT_FALSE(CloseAccount(core, bank));
@@ -161,13 +161,13 @@ TEST_F(Closing, GroupsCloseOnlyWhenEveryMemberHas) {
     const int grp = addObj(otCtgyGrp, "Bills");
     const int gas = addObj(otCtgy, "Gas", grp);
     const int water = addObj(otCtgy, "Water", grp);
-    setDates(gas, D(2020, 1, 1), D(2023, 5, 1));
+    ASSERT_NO_FATAL_FAILURE(setDates(gas, D(2020, 1, 1), D(2023, 5, 1)));
 
     EXPECT_FALSE(CloseGroup(core, grp));
     EXPECT_EQ(prompter.messages(),
               QStringList{QStringLiteral("Group contains open subgroup/account \"Water\" - cannot close")});
 
-    setDates(water, D(2020, 1, 1), D(2023, 8, 31));
+    ASSERT_NO_FATAL_FAILURE(setDates(water, D(2020, 1, 1), D(2023, 8, 31)));
     const QString q = QStringLiteral("Closing Group \"Bills\"  ... \nOK to use latest account close date in group "
                                      "2023-08-31 ?");
     prompter.expectQuestion(q, 'Y');
@@ -192,7 +192,7 @@ TEST_F(Closing, GroupsCloseOnlyWhenEveryMemberHas) {
 
 TEST_F(Closing, OpenAtTransactionDateMovesDatesWithItsQuestions) {
     const int pot = addObj(otPot, "Holiday");
-    setDates(pot, D(2023, 3, 1), D(2024, 2, 29));
+    ASSERT_NO_FATAL_FAILURE(setDates(pot, D(2023, 3, 1), D(2024, 2, 29)));
     ObjRec p = obj(pot);
 
     const QString closed = QStringLiteral("Account \"Holiday\" is closed - transact anyway ?");
@@ -220,7 +220,7 @@ TEST_F(Closing, OpenAtTransactionDateMovesDatesWithItsQuestions) {
 
     // Opening in the future: moved back without a question.
     const int fresh = addObj(otPot, "Fresh");
-    setDates(fresh, D(2024, 7, 1), Open());
+    ASSERT_NO_FATAL_FAILURE(setDates(fresh, D(2024, 7, 1), Open()));
     ObjRec f = obj(fresh);
     EXPECT_TRUE(CheckAccountOpenAt(core, f, D(2024, 6, 1)));
     EXPECT_EQ(CalToInt(obj(fresh).OpenDate), 20240601);

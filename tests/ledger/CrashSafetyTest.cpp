@@ -11,10 +11,10 @@
 #include "ledger/Transactions.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -22,37 +22,28 @@
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QStringList asideFiles(const QString& folder) {
     return QDir(folder).entryList({SettingsFileName() + QStringLiteral(".bad-*")}, QDir::Files | QDir::Dirs);
 }
 
 // A data folder made and closed once, holding a settings file.
-void makeFolder(const QString& folder) {
+bool makeFolder(const QString& folder) {
     ScriptedPrompter p;
     TFCore core(p);
     SetDataFolder(core, folder);
-    ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
+    if (OpenDatabase(core) != OpenResult::Opened)
+        return false;
     core.settings().DatabaseName = QStringLiteral("Household");
-    ASSERT_TRUE(CloseDatabase(core));
+    return CloseDatabase(core);
 }
 
 } // namespace
 
 TEST(CrashSafety, EmptyLockFileLeftByAKilledProgramDoesNotBarTheFolder) {
     TempFolder dir;
-    makeFolder(dir.path());
+    ASSERT_TRUE(makeFolder(dir.path()));
     // A program killed between creating the lock file and writing its id.
-    ASSERT_TRUE(writeFile(dir.file(FolderLockName()), QByteArray()));
+    ASSERT_TRUE(WriteFile(dir.file(FolderLockName()), QByteArray()));
 
     ScriptedPrompter p;
     TFCore core(p);
@@ -62,33 +53,18 @@ TEST(CrashSafety, EmptyLockFileLeftByAKilledProgramDoesNotBarTheFolder) {
     EXPECT_TRUE(CloseDatabase(core));
 }
 
-TEST(CrashSafety, LockHeldByALiveProgramStillRefuses) {
-    TempFolder dir;
-    makeFolder(dir.path());
-    QLockFile other(dir.file(FolderLockName()));
-    ASSERT_TRUE(other.tryLock(0));
-
-    ScriptedPrompter p;
-    TFCore core(p);
-    SetDataFolder(core, dir.path());
-    EXPECT_EQ(OpenDatabase(core), OpenResult::Failed);
-    ASSERT_EQ(p.messages().size(), 1);
-    EXPECT_EQ(p.messages().front(), QStringLiteral("Data folder %1 is already open in another KOVRAL").arg(dir.path()));
-    EXPECT_TRUE(other.isLocked());
-}
-
 TEST(CrashSafety, FolderInPlaceOfTheSettingsFileIsMovedAside) {
     TempFolder dir;
-    makeFolder(dir.path());
+    ASSERT_TRUE(makeFolder(dir.path()));
     ASSERT_TRUE(QFile::remove(SettingsPath(dir.path())));
     ASSERT_TRUE(QDir().mkpath(SettingsPath(dir.path())));
-    ASSERT_TRUE(writeFile(SettingsPath(dir.path()) + QStringLiteral("/inside.txt"), "kept"));
+    ASSERT_TRUE(WriteFile(SettingsPath(dir.path()) + QStringLiteral("/inside.txt"), "kept"));
 
     ScriptedPrompter p;
     EXPECT_TRUE(SetAsideUnreadableSettings(p, SettingsPath(dir.path())));
     const QStringList aside = asideFiles(dir.path());
     ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(readFile(dir.file(aside.front()) + QStringLiteral("/inside.txt")), QByteArray("kept"));
+    EXPECT_EQ(ReadFile(dir.file(aside.front()) + QStringLiteral("/inside.txt")), QByteArray("kept"));
     EXPECT_FALSE(QFileInfo::exists(SettingsPath(dir.path())));
     EXPECT_EQ(p.messages().size(), 1);
 }
@@ -97,9 +73,9 @@ TEST(CrashSafety, ReadableSettingsAndMissingFileAreLeftAlone) {
     TempFolder dir;
     ScriptedPrompter p;
     EXPECT_FALSE(SetAsideUnreadableSettings(p, SettingsPath(dir.path())));
-    ASSERT_TRUE(writeFile(SettingsPath(dir.path()), "[main]\nDatabaseName=Caf\xc3\xa9\n"));
+    ASSERT_TRUE(WriteFile(SettingsPath(dir.path()), "[main]\nDatabaseName=Caf\xc3\xa9\n"));
     EXPECT_FALSE(SetAsideUnreadableSettings(p, SettingsPath(dir.path())));
-    ASSERT_TRUE(writeFile(SettingsPath(dir.path()), QByteArray()));
+    ASSERT_TRUE(WriteFile(SettingsPath(dir.path()), QByteArray()));
     EXPECT_FALSE(SetAsideUnreadableSettings(p, SettingsPath(dir.path())));
     EXPECT_TRUE(p.messages().isEmpty());
     EXPECT_TRUE(asideFiles(dir.path()).isEmpty());
@@ -109,14 +85,14 @@ TEST(CrashSafety, ReadableSettingsAndMissingFileAreLeftAlone) {
 // user; root is let through, so the test stands down there).
 TEST(CrashSafety, ReadOnlyFilesOpenForReadingAndWriteNothing) {
     TempFolder dir;
-    makeFolder(dir.path());
+    ASSERT_TRUE(makeFolder(dir.path()));
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes read-only files; the kill tests cover a read-only mount";
     QStringList files = QDir(dir.path()).entryList(QDir::Files);
     for (const QString& f : files)
         ASSERT_EQ(chmod(dir.file(f).toLocal8Bit().constData(), 0444), 0);
     ASSERT_EQ(chmod(dir.path().toLocal8Bit().constData(), 0555), 0);
-    const QByteArray settingsBefore = readFile(SettingsPath(dir.path()));
+    const QByteArray settingsBefore = ReadFile(SettingsPath(dir.path()));
 
     ScriptedPrompter p;
     TFCore core(p);
@@ -133,7 +109,7 @@ TEST(CrashSafety, ReadOnlyFilesOpenForReadingAndWriteNothing) {
     t.Txndate = MakeDate(2024, 1, 2);
     EXPECT_FALSE(AddTxn(core, t));
     EXPECT_TRUE(CloseDatabase(core));
-    EXPECT_EQ(readFile(SettingsPath(dir.path())), settingsBefore);
+    EXPECT_EQ(ReadFile(SettingsPath(dir.path())), settingsBefore);
     chmod(dir.path().toLocal8Bit().constData(), 0755);
 }
 
@@ -142,9 +118,9 @@ TEST(CrashSafety, ReadOnlyFilesOpenForReadingAndWriteNothing) {
 // the full disk).
 TEST(CrashSafety, SettingsWriteOnAFullDiskKeepsTheOldFile) {
     TempFolder dir;
-    makeFolder(dir.path());
+    ASSERT_TRUE(makeFolder(dir.path()));
     const QString path = SettingsPath(dir.path());
-    const QByteArray before = readFile(path);
+    const QByteArray before = ReadFile(path);
     ASSERT_GT(before.size(), 200);
 
     Settings s;
@@ -163,7 +139,7 @@ TEST(CrashSafety, SettingsWriteOnAFullDiskKeepsTheOldFile) {
 
     EXPECT_FALSE(written);
     EXPECT_EQ(p.messages(), QStringList{QStringLiteral("Unable to write to ") + path});
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(ReadFile(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList({SettingsFileName() + QStringLiteral(".*")}, QDir::Files), QStringList{});
 }
 
@@ -234,7 +210,7 @@ TEST(CrashSafety, UpgradeStepThatCommittedIsNotRunTwice) {
 TEST(CrashSafety, NewFolderWhoseMakingWasCutShortIsMadeAgain) {
     TempFolder dir;
     for (const TableFile& t : LedgerTableFiles())
-        ASSERT_TRUE(writeFile(dir.file(QString::fromLatin1(t.file)), QByteArray()));
+        ASSERT_TRUE(WriteFile(dir.file(QString::fromLatin1(t.file)), QByteArray()));
 
     ScriptedPrompter p;
     TFCore core(p);
@@ -251,7 +227,7 @@ TEST(CrashSafety, NewFolderWhoseMakingWasCutShortIsMadeAgain) {
 // taken for a new one: a missing table file stays an error.
 TEST(CrashSafety, FolderWithDataButNoSettingsIsNotRemade) {
     TempFolder dir;
-    makeFolder(dir.path());
+    ASSERT_TRUE(makeFolder(dir.path()));
     ASSERT_TRUE(QFile::remove(SettingsPath(dir.path())));
     ASSERT_TRUE(QFile::remove(dir.file(QStringLiteral("channel.db"))));
 

@@ -9,6 +9,7 @@
 #include "ledger/LedgerState.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,17 +19,6 @@ namespace {
 
 const QString kQuestion = QStringLiteral("Database will be converted, have you backed it up?");
 const QString kConverted = QStringLiteral("Database converted ok");
-
-QString readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-void writeAll(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 
 class DatabaseTest : public ::testing::Test {
 protected:
@@ -42,30 +32,10 @@ protected:
             CloseDatabase(core);
     }
 
-    // Makes the tables of the folder at a schema version, runs sql on them,
-    // and writes the settings file.
-    void makeFolder(const QString& folder, int version, const QStringList& sql, const QByteArray& ini) {
-        ScriptedPrompter p;
-        Store s(p);
-        ASSERT_TRUE(OpenLedgerStore(s, folder, true, version));
-        for (const QString& stmt : sql)
-            ASSERT_TRUE(s.exec(stmt)) << stmt.toStdString();
-        s.close();
-        writeAll(SettingsPath(folder), ini);
-        EXPECT_TRUE(p.messages().isEmpty());
-    }
-
-    std::int64_t scalar(const QString& sql) {
-        Query q(core.store(), sql);
-        EXPECT_TRUE(q.next()) << sql.toStdString();
-        const std::int64_t v = q.int64(0);
-        q.reset();
-        return v;
-    }
+    std::int64_t scalar(const QString& sql) { return Scalar(core.store(), sql); }
 
     bool hasColumn(const char* table, const char* column) {
-        Query q(core.store(), QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(QString::fromLatin1(table)));
-        return q.prepared() && q.hasColumn(column);
+        return HasColumn(core.store(), QLatin1String(table), column);
     }
 
     int iniVersion(const QString& folder) {
@@ -136,7 +106,7 @@ TEST_F(DatabaseTest, AnEmptyFolderIsMadeAtTheCurrentVersion) {
 }
 
 TEST_F(DatabaseTest, ASettingsFileWithoutTablesIsAStoreError) {
-    writeAll(SettingsPath(dir.path()), "[main]\nDatabaseName=Home\n");
+    ASSERT_TRUE(WriteFile(SettingsPath(dir.path()), "[main]\nDatabaseName=Home\n"));
     EXPECT_EQ(OpenDatabase(core), OpenResult::Failed);
     EXPECT_EQ(prompter.messages(), QStringList{QStringLiteral("unable to open database file: ") + dir.file("OBJ.DB")});
     EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("OBJ.DB"))));
@@ -144,13 +114,13 @@ TEST_F(DatabaseTest, ASettingsFileWithoutTablesIsAStoreError) {
     EXPECT_FALSE(core.databaseDetails.open);
     EXPECT_EQ(prompter.lastStatus(), QString());
     // Closing after a failed opening writes nothing.
-    const QString before = readAll(SettingsPath(dir.path()));
+    const QString before = ReadText(SettingsPath(dir.path()));
     EXPECT_TRUE(CloseDatabase(core));
-    EXPECT_EQ(readAll(SettingsPath(dir.path())), before);
+    EXPECT_EQ(ReadText(SettingsPath(dir.path())), before);
 }
 
 TEST_F(DatabaseTest, VersionTwelveReachesSeventeenInOneOpeningAndEighteenAtTheNext) {
-    makeFolder(dir.path(), 12, kOldLedger, "[main]\nDBvn=12\nBalAt=20241231\n");
+    ASSERT_TRUE(MakeLedgerFolder(dir.path(), 12, kOldLedger, "[main]\nDBvn=12\nBalAt=20241231\n"));
     expectQuestions(4); // steps 12, 13, 14 and 16
     ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
     EXPECT_TRUE(prompter.allAnswered());
@@ -221,31 +191,48 @@ TEST_F(DatabaseTest, VersionTwelveReachesSeventeenInOneOpeningAndEighteenAtTheNe
 }
 
 TEST_F(DatabaseTest, VersionFifteenSilentlyBecomesSixteenAndIsRecordedOnlyAtClosing) {
-    makeFolder(dir.path(), 15,
-               {"INSERT INTO obj (Id, Type, Name) VALUES (3, 6, 'Food'), (4, 6, 'Fun')",
-                "INSERT INTO txn (Id, Type, Amt, Txndate, Accid1, Accid2) VALUES (1, 'G', 300, '2024-01-12', 3, 4)",
-                "INSERT INTO pstg (Txnid, Objid, Amt, Pstgdate, Txntype) VALUES (1, 3, -300, '2024-01-12', 'G'),"
-                " (1, 4, 300, '2024-01-12', 'G')"},
-               "[main]\nDBvn=15\n");
+    ASSERT_TRUE(MakeLedgerFolder(
+        dir.path(), 15,
+        {"INSERT INTO obj (Id, Type, Name) VALUES (3, 6, 'Food'), (4, 6, 'Fun')",
+         "INSERT INTO txn (Id, Type, Amt, Txndate, Accid1, Accid2) VALUES (1, 'G', 300, '2024-01-12', 3, 4)",
+         "INSERT INTO pstg (Txnid, Objid, Amt, Pstgdate, Txntype) VALUES (1, 3, -300, '2024-01-12', 'G'),"
+         " (1, 4, 300, '2024-01-12', 'G')"},
+        "[main]\nDBvn=15\n"));
     expectQuestions(1); // step 16 only
     ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
     EXPECT_EQ(count(kConverted), 1);
     EXPECT_EQ(core.settings().DBvn, 17);
     EXPECT_EQ(core.databaseDetails.version, 17);
     EXPECT_EQ(scalar("SELECT Accid3 * 10 + Accid4 FROM txn WHERE Id = 1"), 34);
-    EXPECT_EQ(readAll(SettingsPath(dir.path())), QStringLiteral("[main]\nDBvn=15\n"));
+    EXPECT_EQ(ReadText(SettingsPath(dir.path())), QStringLiteral("[main]\nDBvn=15\n"));
 
     ASSERT_TRUE(CloseDatabase(core));
     EXPECT_EQ(iniVersion(dir.path()), 17);
-    EXPECT_EQ(readAll(SettingsPath(dir.path())).count(QStringLiteral("DBvn=")), 1);
+    EXPECT_EQ(ReadText(SettingsPath(dir.path())).count(QStringLiteral("DBvn=")), 1);
+}
+
+TEST_F(DatabaseTest, VersionsOutsideTheUpgradeRangeOpenWithoutChange) {
+    // Below 12 (tables of the version-12 layout) and above 18: no question,
+    // no step, the version shown and kept as the settings file gives it.
+    for (const auto& [tables, dbvn] : {std::pair{12, 11}, std::pair{kCurrentSchema, 19}}) {
+        TempFolder folder;
+        ASSERT_TRUE(MakeLedgerFolder(folder.path(), tables, {}, "[main]\nDBvn=" + QByteArray::number(dbvn) + "\n"));
+        SetDataFolder(core, folder.path());
+        ASSERT_EQ(OpenDatabase(core), OpenResult::Opened) << dbvn;
+        EXPECT_EQ(core.databaseDetails.version, dbvn);
+        EXPECT_EQ(hasColumn("txn", "chnum"), tables == kCurrentSchema) << dbvn;
+        ASSERT_TRUE(CloseDatabase(core));
+        EXPECT_EQ(iniVersion(folder.path()), dbvn);
+    }
+    EXPECT_TRUE(prompter.messages().isEmpty());
 }
 
 TEST_F(DatabaseTest, DecliningAConversionEndsOpeningAndKeepsWhatWasDone) {
-    makeFolder(dir.path(), 12, kOldLedger, "[main]\nDBvn=12\n");
-    const QString iniBefore = readAll(SettingsPath(dir.path()));
+    ASSERT_TRUE(MakeLedgerFolder(dir.path(), 12, kOldLedger, "[main]\nDBvn=12\n"));
+    const QString iniBefore = ReadText(SettingsPath(dir.path()));
     prompter.expectQuestion(kQuestion, 'N');
     EXPECT_EQ(OpenDatabase(core), OpenResult::Declined);
-    EXPECT_EQ(readAll(SettingsPath(dir.path())), iniBefore);
+    EXPECT_EQ(ReadText(SettingsPath(dir.path())), iniBefore);
     EXPECT_FALSE(core.store().isOpen());
     EXPECT_FALSE(core.databaseDetails.open);
     EXPECT_TRUE(prompter.messages().isEmpty());
@@ -279,7 +266,7 @@ TEST_F(DatabaseTest, DecliningAConversionEndsOpeningAndKeepsWhatWasDone) {
 }
 
 TEST_F(DatabaseTest, ASecondHolderCannotOpenALockedFolder) {
-    makeFolder(dir.path(), 18, {}, "[main]\nDatabaseName=Home\n");
+    ASSERT_TRUE(MakeLedgerFolder(dir.path(), 18, {}, "[main]\nDatabaseName=Home\n"));
     ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
 
     ScriptedPrompter p2;
@@ -293,7 +280,7 @@ TEST_F(DatabaseTest, ASecondHolderCannotOpenALockedFolder) {
 
     // Select into it from a third holder is refused and keeps that one open.
     TempFolder other;
-    makeFolder(other.path(), 18, {}, "[main]\nDatabaseName=Other\n");
+    ASSERT_TRUE(MakeLedgerFolder(other.path(), 18, {}, "[main]\nDatabaseName=Other\n"));
     ScriptedPrompter p3;
     TFCore third(p3);
     SetDataFolder(third, other.path());
@@ -318,7 +305,7 @@ TEST_F(DatabaseTest, ASecondHolderCannotOpenALockedFolder) {
 }
 
 TEST_F(DatabaseTest, SelectRefusesAFolderWithoutSettingsAndSwitchesToOneWithThem) {
-    makeFolder(dir.path(), 18, {}, "[main]\nDatabaseName=Home\n");
+    ASSERT_TRUE(MakeLedgerFolder(dir.path(), 18, {}, "[main]\nDatabaseName=Home\n"));
     ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
 
     TempFolder other;
@@ -340,8 +327,8 @@ TEST_F(DatabaseTest, SelectRefusesAFolderWithoutSettingsAndSwitchesToOneWithThem
     EXPECT_EQ(SelectDatabaseFolder(core, [](QString&) { return false; }), OpenResult::Kept);
     EXPECT_EQ(prompter.messages().size(), 1);
 
-    makeFolder(other.path(), 18, {"INSERT INTO obj (Id, Type, Name) VALUES (1, 6, 'Elsewhere')"},
-               "[main]\nDatabaseName=Other\n");
+    ASSERT_TRUE(MakeLedgerFolder(other.path(), 18, {"INSERT INTO obj (Id, Type, Name) VALUES (1, 6, 'Elsewhere')"},
+                                 "[main]\nDatabaseName=Other\n"));
     core.settings().DatabaseName = QStringLiteral("Home renamed");
     ASSERT_EQ(SelectDatabaseFolder(core, chooseOther), OpenResult::Opened);
     EXPECT_EQ(core.dataFolder(), other.path());
@@ -356,10 +343,10 @@ TEST_F(DatabaseTest, SelectRefusesAFolderWithoutSettingsAndSwitchesToOneWithThem
 }
 
 TEST_F(DatabaseTest, LastRowMismatchesAreReportedAndOpeningGoesOn) {
-    makeFolder(dir.path(), 18,
-               {"INSERT INTO txn (Id, Type) VALUES (1, 'D'), (2, 'D')",
-                "INSERT INTO pstg (Txnid, Objid, Txntype) VALUES (1, 0, 'D')"},
-               "[main]\nDBvn=18\n");
+    ASSERT_TRUE(MakeLedgerFolder(dir.path(), 18,
+                                 {"INSERT INTO txn (Id, Type) VALUES (1, 'D'), (2, 'D')",
+                                  "INSERT INTO pstg (Txnid, Objid, Txntype) VALUES (1, 0, 'D')"},
+                                 "[main]\nDBvn=18\n"));
     EXPECT_EQ(OpenDatabase(core), OpenResult::Opened);
     EXPECT_EQ(prompter.messages(),
               QStringList{QStringLiteral("ERROR : No PSTG.DB row for last TXN.DB row - run DB check")});
@@ -374,9 +361,10 @@ TEST_F(DatabaseTest, LastRowMismatchesAreReportedAndOpeningGoesOn) {
 }
 
 TEST_F(DatabaseTest, OpeningLoadsThePotsAndTheArchiveStatusAndClosingSavesEverything) {
-    makeFolder(dir.path(), 18, {"INSERT INTO obj (Id, Type, Name, CloseDate) VALUES (3, 6, 'Sweeps', 99999999)"},
-               "[main]\nSweepToPotId=3\nOpeningBalPotId=99\nDBStartDate=20240101\nDBEndDate=20231231\n"
-               "GenTo=20240101\n[forms]\nFCtrl-T=5\nFPstgs-W=300\n");
+    ASSERT_TRUE(MakeLedgerFolder(
+        dir.path(), 18, {"INSERT INTO obj (Id, Type, Name, CloseDate) VALUES (3, 6, 'Sweeps', 99999999)"},
+        "[main]\nSweepToPotId=3\nOpeningBalPotId=99\nDBStartDate=20240101\nDBEndDate=20231231\n"
+        "GenTo=20240101\n[forms]\nFCtrl-T=5\nFPstgs-W=300\n"));
     int refreshes = 0;
     core.onControlRefresh = [&] { ++refreshes; };
     ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);

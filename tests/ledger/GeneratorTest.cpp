@@ -11,6 +11,7 @@
 #include "ledger/HealthCheck.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -80,23 +81,17 @@ protected:
         EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join(QLatin1Char('\n')).toStdString();
     }
 
-    std::int64_t scalar(const QString& sql) {
-        Query q(core.store(), sql);
-        EXPECT_TRUE(q.next()) << sql.toStdString();
-        const std::int64_t v = q.int64(0);
-        q.reset();
-        return v;
-    }
+    std::int64_t scalar(const QString& sql) { return Scalar(core.store(), sql); }
 };
 
 TEST_F(GeneratorTest, SameSeedGivesSameTablesAndAnotherSeedDoesNot) {
-    generate(7, QStringLiteral("a"));
+    ASSERT_NO_FATAL_FAILURE(generate(7, QStringLiteral("a")));
     const QStringList first = dumpLedger(core);
     ASSERT_TRUE(CloseDatabase(core));
-    generate(7, QStringLiteral("b"));
+    ASSERT_NO_FATAL_FAILURE(generate(7, QStringLiteral("b")));
     const QStringList second = dumpLedger(core);
     ASSERT_TRUE(CloseDatabase(core));
-    generate(8, QStringLiteral("c"));
+    ASSERT_NO_FATAL_FAILURE(generate(8, QStringLiteral("c")));
     const QStringList third = dumpLedger(core);
 
     ASSERT_GT(first.size(), 2000);
@@ -107,7 +102,7 @@ TEST_F(GeneratorTest, SameSeedGivesSameTablesAndAnotherSeedDoesNot) {
 }
 
 TEST_F(GeneratorTest, HoldsEveryKindOfTransactionAndObject) {
-    generate(3);
+    ASSERT_NO_FATAL_FAILURE(generate(3));
     // Types, cancelled ones, the three shapes of a transfer.
     for (const char* type : {"P", "R", "X", "Y", "C", "T", "G", "Z", "D"})
         EXPECT_GT(scalar(QStringLiteral("SELECT count(*) FROM txn WHERE Type = '%1'").arg(QLatin1String(type))), 0)
@@ -162,7 +157,7 @@ TEST_F(GeneratorTest, HoldsEveryKindOfTransactionAndObject) {
 }
 
 TEST_F(GeneratorTest, FiguresAgreeAndTheSettingsCoverTheLastYear) {
-    generate(11);
+    ASSERT_NO_FATAL_FAILURE(generate(11));
     const Settings& s = core.settings();
     EXPECT_EQ(CalToInt(s.BalAt), 20240615);
     EXPECT_EQ(CalToInt(s.BalFrom), 20230616);
@@ -190,7 +185,7 @@ TEST_F(GeneratorTest, FiguresAgreeAndTheSettingsCoverTheLastYear) {
 }
 
 TEST_F(GeneratorTest, PassesTheHealthCheck) {
-    generate(5);
+    ASSERT_NO_FATAL_FAILURE(generate(5));
     // The backup root exists already, so that the run has nothing to say.
     ASSERT_TRUE(QDir().mkpath(dir.path() + QStringLiteral("Pre-healthcheck backups")));
     LogView view;

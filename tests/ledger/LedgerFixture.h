@@ -1,8 +1,10 @@
 // A fresh ledger for one test: a temporary data folder with the nine tables,
 // the scripted prompter, and a core whose today and balance period are fixed
-// (today 2024-06-15, period 2024-01-01 to 2024-06-30, no rebalance needed).
+// (today 2024-06-15, period 2024-01-01 to 2024-06-30, no rebalance needed)
+// and the clock at 10:00 that day.
 #pragma once
 
+#include "base/Clock.h"
 #include "base/Dates.h"
 #include "base/Prompter.h"
 #include "data/Core.h"
@@ -13,12 +15,15 @@
 #include "ledger/Transactions.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <vector>
 
 class LedgerFixture : public ::testing::Test {
 protected:
+    // Time stamps come from a fixed clock; a test moves it on with AdvanceClock.
+    FixedClock clock{QDateTime(QDate(2024, 6, 15), QTime(10, 0))};
     TempFolder dir;
     ScriptedPrompter prompter;
     TFCore core{prompter};
@@ -96,11 +101,5 @@ protected:
         return nullptr;
     }
 
-    std::int64_t scalar(const QString& sql) {
-        Query q(core.store(), sql);
-        EXPECT_TRUE(q.next()) << sql.toStdString();
-        const std::int64_t v = q.int64(0);
-        q.reset();
-        return v;
-    }
+    std::int64_t scalar(const QString& sql) { return Scalar(core.store(), sql); }
 };

@@ -2,8 +2,6 @@
 // kind names and the group tree.
 #include "LedgerFixture.h"
 
-#include <QThread>
-
 using Objects = LedgerFixture;
 
 TEST_F(Objects, NewRowsTakeIdsAndStoreTheWholeRecord) {
@@ -110,7 +108,7 @@ TEST_F(Objects, OutdatedCopyAsksBeforeWriting) {
     first.Desig = QStringLiteral("main");
     ASSERT_TRUE(WriteObj(core, first));
 
-    QThread::msleep(2);
+    AdvanceClock(1000);
     second.Name = QStringLiteral("Bank B");
     const QString question = QStringLiteral("Program error! Downdating account record Bank B %1 - OK?").arg(id);
     prompter.expectQuestion(question, 'N');

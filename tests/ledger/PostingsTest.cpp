@@ -2,8 +2,6 @@
 // posting writer, and reading postings with damaged columns.
 #include "LedgerFixture.h"
 
-#include <QElapsedTimer>
-
 namespace {
 
 class Postings : public LedgerFixture {
@@ -291,25 +289,4 @@ TEST_F(Postings, AnchorsAreKeptApartFromTransactions) {
     ASSERT_TRUE(DeleteAnchor(core, bank));
     EXPECT_FALSE(ReadPstg(core, 0, bank, a));
     EXPECT_TRUE(prompter.messages().isEmpty());
-}
-
-TEST_F(Postings, PaymentIsFast) {
-    // Prepared statements and no per-posting object reads: a payment with
-    // four postings costs well under a millisecond of work.  The batch runs in
-    // one store transaction so that the disk syncs of the commit, which depend
-    // on the machine, stay out of the measure; the bound leaves room for a
-    // busy machine (5 ms a payment).
-    QElapsedTimer timer;
-    timer.start();
-    {
-        StoreTransaction st(core.store());
-        for (int i = 0; i < 200; ++i) {
-            TxnRec t = txnOf('P', 100 + i, D(2024, 3, 1 + i % 28), bank, shop, food, groceries);
-            ASSERT_TRUE(AddTxn(core, t) && MakePostings(core, t));
-        }
-        ASSERT_TRUE(st.commit());
-    }
-    const qint64 batched = timer.elapsed();
-    EXPECT_LT(batched, 1000) << "200 payments took " << batched << " ms";
-    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM pstg WHERE Txnid > 0")), 200 * 4);
 }

@@ -6,6 +6,7 @@
 #include "RepeaterFixture.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace {
 
@@ -16,6 +17,7 @@ const char* const kWillNotRegen = "Deleted instance will not be regenerated at n
 const char* const kWillRegen =
     "Deleted instance(s) will be regenerated at next Rebal : use Cancel instead to avoid this. Still OK to delete?";
 const char* const kRegenNow = "Regenerate deleted instances now?";
+const char* const kAlsoLater = "Txn is an instance of an Active Repeater. Also delete all later instances?";
 const char* const kBankRecon = "Reconciled balance for account \"Bank\" will be altered!\n"
                                "Are you sure you want to add/amend/delete transaction?";
 
@@ -145,7 +147,7 @@ TEST_F(RepeaterEdit, MakeRepeaterFromTransaction) {
 }
 
 TEST_F(RepeaterEdit, UpdateInstanceWithoutPropagation) {
-    makeMonthly();
+    ASSERT_NO_FATAL_FAILURE(makeMonthly());
     const std::vector<int> ids = instanceIds();
     TxnRec t = instance(3);
     t.Amt = 1500;
@@ -169,7 +171,7 @@ TEST_F(RepeaterEdit, UpdateInstanceWithoutPropagation) {
 }
 
 TEST_F(RepeaterEdit, UpdateInstancePropagatesToMasterAndLaterInstances) {
-    makeMonthly();
+    ASSERT_NO_FATAL_FAILURE(makeMonthly());
     const std::vector<int> ids = instanceIds();
     TxnRec t = instance(3);
     t.Amt = 2000;
@@ -204,7 +206,7 @@ TEST_F(RepeaterEdit, UpdateInstancePropagatesToMasterAndLaterInstances) {
 }
 
 TEST_F(RepeaterEdit, UpdateInstanceOfInactiveRepeaterAndInRepairMode) {
-    makeMonthly(false);
+    ASSERT_NO_FATAL_FAILURE(makeMonthly(false));
     TxnRec t = instance(2);
     t.Amt = 300;
     ASSERT_TRUE(UpdateInstance(core, t));
@@ -235,14 +237,15 @@ TEST_F(RepeaterEdit, UpdateInstanceOfInactiveRepeaterAndInRepairMode) {
 }
 
 TEST_F(RepeaterEdit, UpdateInstanceIsWrittenWholeOrNotAtAll) {
-    makeMonthly();
+    ASSERT_NO_FATAL_FAILURE(makeMonthly());
     const std::vector<int> ids = instanceIds();
     ASSERT_TRUE(core.store().exec("CREATE TEMP TRIGGER noInsert BEFORE INSERT ON txn.txn "
                                   "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END"));
     TxnRec t = instance(3);
     t.Amt = 2000;
     prompter.expectQuestion(kActiveQ, 'Y');
-    prompter.expectQuestion("", 'Y');
+    prompter.expectQuestion("Update will impact 4 existing instances #4 to #7\nas well as future instances - OK ?",
+                            'Y');
     EXPECT_FALSE(UpdateInstance(core, t));
     EXPECT_EQ(instanceAmounts(), (std::vector<Amount>(7, 1000)));
     EXPECT_EQ(instanceIds(), ids);
@@ -323,7 +326,7 @@ TEST_F(RepeaterEdit, DeleteOrdinaryTransactionAndReconciledBalance) {
 
     // A reconciled balance is not checked against itself.
     ASSERT_TRUE(RecordReconciledBalance(core, bank, D(2024, 3, 31), 12345));
-    reconcileBank("2024-03-31");
+    ASSERT_NO_FATAL_FAILURE(reconcileBank("2024-03-31"));
     prompter.expectQuestion("Unreconcile balance?", 'Y');
     EXPECT_TRUE(DeleteTransaction(core, int(count("SELECT max(Id) FROM txn"))));
     EXPECT_EQ(count("SELECT count(*) FROM txn"), 0);
@@ -332,87 +335,72 @@ TEST_F(RepeaterEdit, DeleteOrdinaryTransactionAndReconciledBalance) {
     EXPECT_EQ(prompter.messages(), QStringList{"txn not found 77"});
 }
 
-TEST_F(RepeaterEdit, DeleteOneEarlierInstance) {
-    makeMonthly();
-    const int second = idOfInstance(master, 2);
-    prompter.expectQuestion("Txn is an instance of an Active Repeater. Also delete all later instances?", 'N');
-    prompter.expectQuestion(kWillNotRegen, 'Y');
-    EXPECT_TRUE(DeleteTransaction(core, second));
-    EXPECT_EQ(instanceNumbers(master), (std::vector<int>{1, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM pstg WHERE Txnid = %1").arg(second)), 0);
-    EXPECT_EQ(reread(master).Gento, 7);
-    EXPECT_TRUE(core.settings().RebalNeeded);
-    // The gap is not refilled.
-    ASSERT_TRUE(GenerateAllRepeaters(core));
-    EXPECT_EQ(instanceNumbers(master), (std::vector<int>{1, 3, 4, 5, 6, 7}));
-}
+// Deleting instance n of a monthly repeater (instances 1 to 7) with the
+// answers given: whether it goes, the instances left, Gento, and what the
+// next generation makes of the gap (an earlier instance is not refilled).
+struct DeleteCase {
+    bool active;
+    int instance;
+    std::vector<std::pair<const char*, char>> answers;
+    bool deleted;
+    std::vector<int> left;
+    int gento;
+    std::vector<int> afterGeneration;
+};
 
-TEST_F(RepeaterEdit, DeleteLaterInstancesAndRegenerate) {
-    makeMonthly();
-    prompter.expectQuestion("Txn is an instance of an Active Repeater. Also delete all later instances?", 'Y');
-    prompter.expectQuestion(kWillRegen, 'Y');
-    prompter.expectQuestion(kRegenNow, 'N');
-    EXPECT_TRUE(DeleteTransaction(core, idOfInstance(master, 5)));
-    EXPECT_EQ(instanceNumbers(master), (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(reread(master).Gento, 4);
+const char* const kInactiveLater = "Txn is an instance of an Inactive Repeater. Also delete all later instances?";
+const std::vector<int> kAll{1, 2, 3, 4, 5, 6, 7};
 
-    // The latest instance: no question about later ones.
-    prompter.expectQuestion(kWillRegen, 'Y');
-    prompter.expectQuestion(kRegenNow, 'Y');
-    const int fourth = idOfInstance(master, 4);
-    EXPECT_TRUE(DeleteTransaction(core, fourth));
-    EXPECT_EQ(instanceNumbers(master), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(reread(master).Gento, 7);
-}
+class RepeaterDelete : public RepeaterEdit, public ::testing::WithParamInterface<DeleteCase> {};
 
-TEST_F(RepeaterEdit, DeleteInstanceCancelledOrDeclined) {
-    makeMonthly();
-    const std::vector<int> ids = instanceIds();
-    prompter.expectQuestion("Txn is an instance of an Active Repeater. Also delete all later instances?", 'C');
-    EXPECT_FALSE(DeleteTransaction(core, ids[2]));
-    prompter.expectQuestion("", ' '); // closed without an answer
-    EXPECT_FALSE(DeleteTransaction(core, ids[2]));
-    prompter.expectQuestion("", 'Y');
-    prompter.expectQuestion(kWillRegen, 'N');
-    EXPECT_FALSE(DeleteTransaction(core, ids[2]));
-    EXPECT_EQ(instanceIds(), ids);
-    EXPECT_EQ(reread(master).Gento, 7);
-    EXPECT_FALSE(core.settings().RebalNeeded);
-}
-
-TEST_F(RepeaterEdit, DeleteInstancesOfInactiveRepeater) {
-    makeMonthly(false);
-    // The latest instance goes without a question.
-    EXPECT_TRUE(DeleteTransaction(core, idOfInstance(master, 7)));
-    EXPECT_EQ(instanceNumbers(master), (std::vector<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(reread(master).Gento, 6);
-
-    prompter.expectQuestion("Txn is an instance of an Inactive Repeater. Also delete all later instances?", 'N');
-    EXPECT_TRUE(DeleteTransaction(core, idOfInstance(master, 3)));
-    EXPECT_EQ(instanceNumbers(master), (std::vector<int>{1, 2, 4, 5, 6}));
-
-    prompter.expectQuestion("Txn is an instance of an Inactive Repeater. Also delete all later instances?", 'Y');
-    EXPECT_TRUE(DeleteTransaction(core, idOfInstance(master, 4)));
-    EXPECT_EQ(instanceNumbers(master), (std::vector<int>{1, 2}));
-    EXPECT_EQ(reread(master).Gento, 3);
+TEST_P(RepeaterDelete, AnswersDecideWhatGoes) {
+    const DeleteCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(makeMonthly(c.active));
+    const int id = idOfInstance(master, c.instance);
+    for (const auto& [question, answer] : c.answers)
+        prompter.expectQuestion(QString::fromUtf8(question), answer);
+    EXPECT_EQ(DeleteTransaction(core, id), c.deleted);
     EXPECT_TRUE(prompter.allAnswered());
+    EXPECT_EQ(instanceNumbers(master), c.left);
+    EXPECT_EQ(reread(master).Gento, c.gento);
+    EXPECT_EQ(core.settings().RebalNeeded, c.deleted);
+    // The postings of a deleted instance go (a regenerated one has new ones).
+    const bool gone = std::find(c.left.begin(), c.left.end(), c.instance) == c.left.end();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM pstg WHERE Txnid = %1").arg(id)), gone ? 0 : 4);
+    ASSERT_TRUE(GenerateAllRepeaters(core));
+    EXPECT_EQ(instanceNumbers(master), c.afterGeneration);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, RepeaterDelete,
+    ::testing::Values(
+        DeleteCase{true, 2, {{kAlsoLater, 'N'}, {kWillNotRegen, 'Y'}}, true, {1, 3, 4, 5, 6, 7}, 7, {1, 3, 4, 5, 6, 7}},
+        DeleteCase{true, 5, {{kAlsoLater, 'Y'}, {kWillRegen, 'Y'}, {kRegenNow, 'N'}}, true, {1, 2, 3, 4}, 4, kAll},
+        // The latest instance: no question about later ones.
+        DeleteCase{true, 7, {{kWillRegen, 'Y'}, {kRegenNow, 'Y'}}, true, kAll, 7, kAll},
+        DeleteCase{true, 3, {{kAlsoLater, 'C'}}, false, kAll, 7, kAll},
+        DeleteCase{true, 3, {{kAlsoLater, ' '}}, false, kAll, 7, kAll}, // closed without an answer
+        DeleteCase{true, 3, {{kAlsoLater, 'Y'}, {kWillRegen, 'N'}}, false, kAll, 7, kAll},
+        // An inactive repeater's latest instance goes without a question.
+        DeleteCase{false, 7, {}, true, {1, 2, 3, 4, 5, 6}, 6, {1, 2, 3, 4, 5, 6}},
+        DeleteCase{false, 3, {{kInactiveLater, 'N'}}, true, {1, 2, 4, 5, 6, 7}, 7, {1, 2, 4, 5, 6, 7}},
+        DeleteCase{false, 3, {{kInactiveLater, 'Y'}}, true, {1, 2}, 2, {1, 2}}));
 
 TEST_F(RepeaterEdit, DeleteInstanceGuardedByReconciledBalance) {
-    makeMonthly();
-    reconcileBank("2024-03-31");
+    ASSERT_NO_FATAL_FAILURE(makeMonthly());
+    ASSERT_NO_FATAL_FAILURE(reconcileBank("2024-03-31"));
     const int second = idOfInstance(master, 2);
     prompter.expectQuestion(kBankRecon, 'N');
     EXPECT_FALSE(DeleteTransaction(core, second));
     EXPECT_EQ(instanceNumbers(master).size(), 7u);
     // An instance after the reconciled date asks only the repeater's questions.
-    prompter.expectQuestion("", 'N');
+    prompter.expectQuestion(kAlsoLater, 'N');
     prompter.expectQuestion(kWillNotRegen, 'Y');
     EXPECT_TRUE(DeleteTransaction(core, idOfInstance(master, 5)));
 }
 
 TEST_F(RepeaterEdit, OrphanInstanceIsDeletedAsOrdinary) {
-    makeMonthly();
+    ASSERT_NO_FATAL_FAILURE(makeMonthly());
     ASSERT_TRUE(DeleteRepeaterRow(core, master));
     prompter.expectQuestion("Delete txn?", 'Y');
     EXPECT_TRUE(DeleteTransaction(core, idOfInstance(master, 3)));
@@ -420,7 +408,7 @@ TEST_F(RepeaterEdit, OrphanInstanceIsDeletedAsOrdinary) {
 }
 
 TEST_F(RepeaterEdit, RemovingAndDetachingInstances) {
-    makeMonthly();
+    ASSERT_NO_FATAL_FAILURE(makeMonthly());
     ASSERT_TRUE(DeleteInstancesFrom(core, master, 6));
     EXPECT_EQ(instanceNumbers(master), (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(reread(master).Gento, 5);

@@ -3,8 +3,10 @@
 // date and the count; repeaters without a schedule; missing accounts; the
 // limit question of a start-up generation; and a run that fails part-way.
 #include "RepeaterFixture.h"
+#include "ledger/Balances.h"
 
 #include <QStringList>
+#include <climits>
 
 namespace {
 
@@ -57,6 +59,17 @@ TEST(RepeaterDates, WeeksAndDaysStepFromStart) {
     EXPECT_EQ(InstanceDate(schedule('D', 3, MakeDate(2024, 2, 25)), 3).dayOfWeek, 6);
 }
 
+TEST(RepeaterDates, HugeStepsFromTheTablesEndAtTheLastDate) {
+    // Increments and instance numbers up to the int limit, as damaged rows may
+    // hold them: the date lands on the last day, never wraps back in time.
+    for (char freq : {'D', 'W', 'M', 'Y'})
+        for (int inc : {5000000, INT_MAX})
+            EXPECT_EQ(CalToDateStr(InstanceDate(schedule(freq, inc, MakeDate(2024, 1, 31)), INT_MAX)), "9999-12-31")
+                << freq << inc;
+    // Just inside the calendar still steps exactly.
+    EXPECT_EQ(CalToDateStr(InstanceDate(schedule('W', 400000, MakeDate(2024, 1, 1)), 2)), "9690-02-20");
+}
+
 TEST(RepeaterDates, NoScheduleLeavesTheStartDate) {
     for (char freq : {'X', ' ', 'Q'}) {
         const RptrRec r = schedule(freq, 1, MakeDate(2024, 1, 31));
@@ -69,6 +82,20 @@ TEST(RepeaterDates, NoScheduleLeavesTheStartDate) {
 }
 
 class RepeaterRecords : public RepeaterFixture {};
+
+TEST_F(RepeaterRecords, RebalanceGeneratesDueInstancesBeforeSumming) {
+    RptrRec r = payment('M', 1, D(2024, 1, 10));
+    ASSERT_GT(store(r), 0);
+    ASSERT_TRUE(instancesOf(r.Id).empty());
+    core.settings().RebalNeeded = true;
+    ASSERT_TRUE(Rebalance(core));
+    // 10 January to 10 July, the first after the period's end (30 June); the
+    // balances hold the six inside the period.
+    EXPECT_EQ(instanceNumbers(r.Id), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(count(QStringLiteral("SELECT Bal FROM movts WHERE Accid = %1").arg(bank)), -6000);
+    EXPECT_EQ(count(QStringLiteral("SELECT Bal FROM movts WHERE Accid = %1").arg(food)), -6000);
+    EXPECT_FALSE(core.settings().RebalNeeded);
+}
 
 TEST_F(RepeaterRecords, WriteAssignsIdsAndKeepsCreationTime) {
     RptrRec a = payment('M', 1, D(2024, 1, 31));

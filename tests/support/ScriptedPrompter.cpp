@@ -5,12 +5,18 @@
 namespace {
 const char* kindName(ScriptedPrompter::Kind k) {
     switch (k) {
-    case ScriptedPrompter::Kind::Message: return "message";
-    case ScriptedPrompter::Kind::Info: return "info";
-    case ScriptedPrompter::Kind::Ask: return "question";
-    case ScriptedPrompter::Kind::Input: return "text input";
-    case ScriptedPrompter::Kind::Choose: return "choice";
-    case ScriptedPrompter::Kind::PickDate: return "date pick";
+    case ScriptedPrompter::Kind::Message:
+        return "message";
+    case ScriptedPrompter::Kind::Info:
+        return "info";
+    case ScriptedPrompter::Kind::Ask:
+        return "question";
+    case ScriptedPrompter::Kind::Input:
+        return "text input";
+    case ScriptedPrompter::Kind::Choose:
+        return "choice";
+    case ScriptedPrompter::Kind::PickDate:
+        return "date pick";
     }
     return "?";
 }
@@ -47,10 +53,15 @@ void ScriptedPrompter::expectPickDate(bool ok, const CalDate& date) {
     m_queue.push_back(a);
 }
 
+void ScriptedPrompter::mismatch(const QString& what) {
+    m_mismatches << what;
+    ADD_FAILURE() << what.toStdString();
+}
+
 ScriptedPrompter::Answer ScriptedPrompter::take(Kind kind, const QString& text) {
     m_events.push_back({kind, text});
     if (m_queue.empty()) {
-        ADD_FAILURE() << "unexpected " << kindName(kind) << ": " << text.toStdString();
+        mismatch(QStringLiteral("unexpected %1: %2").arg(QLatin1String(kindName(kind)), text));
         Answer a{kind, QString()};
         a.ask = ' ';
         return a;
@@ -58,11 +69,11 @@ ScriptedPrompter::Answer ScriptedPrompter::take(Kind kind, const QString& text) 
     Answer a = m_queue.front();
     m_queue.pop_front();
     if (a.kind != kind)
-        ADD_FAILURE() << "expected a " << kindName(a.kind) << " (" << a.expected.toStdString() << ") but got a "
-                      << kindName(kind) << ": " << text.toStdString();
+        mismatch(QStringLiteral("expected a %1 (%2) but got a %3: %4")
+                     .arg(QLatin1String(kindName(a.kind)), a.expected, QLatin1String(kindName(kind)), text));
     else if (!a.expected.isEmpty() && a.expected != text)
-        ADD_FAILURE() << "expected " << kindName(kind) << " \"" << a.expected.toStdString() << "\" but got \""
-                      << text.toStdString() << "\"";
+        mismatch(
+            QStringLiteral("expected %1 \"%2\" but got \"%3\"").arg(QLatin1String(kindName(kind)), a.expected, text));
     return a;
 }
 
@@ -81,11 +92,17 @@ void ScriptedPrompter::clearRecorded() {
     m_progress.clear();
 }
 
-void ScriptedPrompter::ShowMessage(const QString& text) { m_events.push_back({Kind::Message, text}); }
+void ScriptedPrompter::ShowMessage(const QString& text) {
+    m_events.push_back({Kind::Message, text});
+}
 
-void ScriptedPrompter::InfoAtCursor(const QString& text) { m_events.push_back({Kind::Info, text}); }
+void ScriptedPrompter::InfoAtCursor(const QString& text) {
+    m_events.push_back({Kind::Info, text});
+}
 
-char ScriptedPrompter::AskAtCursor(const QString& text) { return take(Kind::Ask, text).ask; }
+char ScriptedPrompter::AskAtCursor(const QString& text) {
+    return take(Kind::Ask, text).ask;
+}
 
 bool ScriptedPrompter::InputString(const QString& prompt1, const QString& prompt2, QString& text) {
     Answer a = take(Kind::Input, prompt1);
@@ -105,7 +122,15 @@ bool ScriptedPrompter::PickDate(CalDate& date) {
     return a.ok;
 }
 
-void ScriptedPrompter::ShowStatus(const QString& text) { m_status << text; }
-void ScriptedPrompter::Notice(const QString& text) { m_notices << text; }
-void ScriptedPrompter::Flash(const QString& text) { m_notices << text; }
-void ScriptedPrompter::Progress(const QString& text) { m_progress << text; }
+void ScriptedPrompter::ShowStatus(const QString& text) {
+    m_status << text;
+}
+void ScriptedPrompter::Notice(const QString& text) {
+    m_notices << text;
+}
+void ScriptedPrompter::Flash(const QString& text) {
+    m_notices << text;
+}
+void ScriptedPrompter::Progress(const QString& text) {
+    m_progress << text;
+}

@@ -21,7 +21,7 @@ public:
 
     // Queue answers, in the order the questions will come.  An empty expected
     // text accepts any question.
-    void expectQuestion(const QString& text, char answer);  // AskAtCursor / AskYesNo: 'Y', 'N', 'C', ' '
+    void expectQuestion(const QString& text, char answer); // AskAtCursor / AskYesNo: 'Y', 'N', 'C', ' '
     void expectInput(const QString& prompt1, bool ok, const QString& reply);
     void expectChoice(const QString& question, int answer);
     void expectPickDate(bool ok, const CalDate& date = {});
@@ -41,6 +41,9 @@ public:
     void clearRecorded();
     // True when every queued answer has been used.
     bool allAnswered() const { return m_queue.empty(); }
+    // Every mismatch reported so far (a Qt Test, which does not see the
+    // GoogleTest failures, checks this is empty).
+    const QStringList& mismatches() const { return m_mismatches; }
 
     void ShowMessage(const QString& text) override;
     void InfoAtCursor(const QString& text) override;
@@ -71,7 +74,8 @@ private:
 
     std::deque<Answer> m_queue;
     std::vector<Event> m_events;
-    QStringList m_status, m_notices, m_progress;
+    QStringList m_status, m_notices, m_progress, m_mismatches;
+    void mismatch(const QString& what);
     bool m_busyCursor = false;
     int m_processEvents = 0;
 };

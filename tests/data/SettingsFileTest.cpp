@@ -203,9 +203,9 @@ TEST_F(SettingsFileTest, ReadingThroughTheCoreRefreshesTheControlWindow) {
 // garbled key or stray bytes on one line spoil only what they touch, and the
 // file is kept where it is.
 TEST_F(SettingsFileTest, DamagedLinesSpoilOnlyTheirOwnKeys) {
-    writeAll(path, QByteArray("[main]\r\nDBvn=12\r\nDatabaseName=Caf\xe9 \xa3\r\nDefaultPotId=1\xff"
+    ASSERT_TRUE(WriteFile(path, QByteArray("[main]\r\nDBvn=12\r\nDatabaseName=Caf\xe9 \xa3\r\nDefaultPotId=1\xff"
                               "2\r\nBalFrom=20240101\r\nJunk=\x00\x01\x02\r\nDormantAfter=90\r\n",
-                              101));
+                              101)));
     EXPECT_FALSE(SetAsideUnreadableSettings(prompter, path));
     Settings s;
     s.Today = MakeDate(2024, 6, 15);

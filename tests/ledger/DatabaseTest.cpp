@@ -406,7 +406,7 @@ TEST_F(DatabaseTest, OpeningLoadsThePotsAndTheArchiveStatusAndClosingSavesEveryt
 // all is still converted: the tables' layout, not the defaults, says which
 // steps are still to make.
 TEST_F(DatabaseTest, DamagedSettingsNeverSkipTheConversions) {
-    makeFolder(dir.path(), 12, kOldLedger, "[main]\nDBvn=12\nDatabaseName=\xe9 \xa3\nBalAt=20241231\n");
+    ASSERT_TRUE(MakeLedgerFolder(dir.path(), 12, kOldLedger, "[main]\nDBvn=12\nDatabaseName=\xe9 \xa3\nBalAt=20241231\n"));
     expectQuestions(4);
     ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
     EXPECT_EQ(core.settings().DatabaseName, QStringLiteral("\u00e9 \u00a3"));
@@ -417,7 +417,7 @@ TEST_F(DatabaseTest, DamagedSettingsNeverSkipTheConversions) {
     ASSERT_TRUE(CloseDatabase(core));
 
     TempFolder other;
-    makeFolder(other.path(), 12, kOldLedger, "");
+    ASSERT_TRUE(MakeLedgerFolder(other.path(), 12, kOldLedger, ""));
     ASSERT_TRUE(QFile::remove(SettingsPath(other.path())));
     ASSERT_TRUE(QDir().mkpath(SettingsPath(other.path()))); // a folder in its place
     SetDataFolder(core, other.path());

@@ -7,8 +7,7 @@
 #include "forms/analysis/TFanlsys.h"
 #include "ledger/Objects.h"
 #include "ledger/Transactions.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempFolder.h"
+#include "support/WindowLedger.h"
 
 #include <QAction>
 #include <QChart>
@@ -23,23 +22,9 @@
 class TFMonthlyTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempFolder> m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<TFCore> m_core;
+    std::unique_ptr<WindowLedger> m_ledger;
+    TFCore* m_core = nullptr;
     int house = 0, rent = 0;
-
-    int addObj(int kind, const QString& name, int grpid = 0) {
-        ObjRec r;
-        InitObjRec(r);
-        r.Type = kind;
-        r.Name = name;
-        r.Grpid = grpid;
-        r.CloseDate = IntToCal(kNotClosed);
-        AddObj(*m_core, r);
-        if (IsLeafKind(kind))
-            EnsureAnchor(*m_core, r.Id);
-        return r.Id;
-    }
 
     int rowOf(const TFMonthly& w, int objId) {
         for (int i = 0; i < int(w.Grid().rows.size()); ++i)
@@ -50,37 +35,24 @@ class TFMonthlyTest : public QObject {
 
 private Q_SLOTS:
     void init() {
-        m_dir = std::make_unique<TempFolder>();
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        m_core = std::make_unique<TFCore>(*m_prompter);
-        QVERIFY(OpenLedgerStore(m_core->store(), m_dir->path(), true));
-        m_core->setDataFolder(m_dir->path());
-        m_core->databaseDetails.open = true;
-        m_core->settings().Today = MakeDate(2024, 6, 15);
+        m_ledger = std::make_unique<WindowLedger>();
+        QVERIFY(m_ledger->open());
+        m_core = &m_ledger->core;
         m_core->settings().BalAt = MakeDate(2024, 3, 31);
-        const int bank = addObj(otExtAcc, QStringLiteral("Bank"));
-        const int shop = addObj(otCpty, QStringLiteral("Shop"));
-        const int food = addObj(otPot, QStringLiteral("Food"));
-        house = addObj(otCtgyGrp, QStringLiteral("House"));
-        rent = addObj(otCtgy, QStringLiteral("Rent"), house);
-        const int repairs = addObj(otCtgy, QStringLiteral("Repairs"), house);
-        for (auto [ctgy, amt, day] : {std::tuple{rent, 80000, 1}, std::tuple{repairs, 4550, 9}}) {
-            TxnRec t;
-            InitTxnRec(t);
-            t.Type = 'P';
-            t.Amt = amt;
-            t.Txndate = MakeDate(2024, 2, day);
-            t.Accid1 = bank, t.Accid2 = shop, t.Accid3 = food, t.Accid4 = ctgy;
-            QVERIFY(AddTxn(*m_core, t) && MakePostings(*m_core, t));
-        }
+        const int bank = m_ledger->addObj(otExtAcc, QStringLiteral("Bank"));
+        const int shop = m_ledger->addObj(otCpty, QStringLiteral("Shop"));
+        const int food = m_ledger->addObj(otPot, QStringLiteral("Food"));
+        house = m_ledger->addObj(otCtgyGrp, QStringLiteral("House"));
+        rent = m_ledger->addObj(otCtgy, QStringLiteral("Rent"), house);
+        const int repairs = m_ledger->addObj(otCtgy, QStringLiteral("Repairs"), house);
+        QVERIFY(m_ledger->pay(80000, MakeDate(2024, 2, 1), bank, shop, food, rent));
+        QVERIFY(m_ledger->pay(4550, MakeDate(2024, 2, 9), bank, shop, food, repairs));
     }
     void cleanup() {
         CloseModals();
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
-        m_core.reset();
-        m_prompter.reset();
-        m_dir.reset();
+        m_ledger.reset();
     }
 
     void drillExpandAndBack() {
@@ -119,7 +91,7 @@ private Q_SLOTS:
         QVERIFY(!w.BackItem->isEnabled());
         QCOMPARE(w.DrilledGroup(), 0);
         QVERIFY(rowOf(w, house) >= 0);
-        QVERIFY(m_prompter->messages().isEmpty());
+        QVERIFY(m_ledger->prompter.messages().isEmpty());
     }
 };
 

@@ -9,8 +9,7 @@
 #include "ledger/Objects.h"
 #include "ledger/Repeaters.h"
 #include "ledger/Transactions.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempFolder.h"
+#include "support/WindowLedger.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,40 +21,22 @@
 class TFRemindersWindowsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempFolder> m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<TFCore> m_core;
-
-    int addObj(int kind, const QString& name) {
-        ObjRec r;
-        InitObjRec(r);
-        r.Type = kind;
-        r.Name = name;
-        r.CloseDate = IntToCal(kNotClosed);
-        AddObj(*m_core, r);
-        EnsureAnchor(*m_core, r.Id);
-        return r.Id;
-    }
+    std::unique_ptr<WindowLedger> m_ledger;
+    TFCore* m_core = nullptr;
+    ScriptedPrompter* m_prompter = nullptr;
 
 private Q_SLOTS:
     void init() {
-        m_dir = std::make_unique<TempFolder>();
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        m_core = std::make_unique<TFCore>(*m_prompter);
-        QVERIFY(OpenLedgerStore(m_core->store(), m_dir->path(), true));
-        m_core->setDataFolder(m_dir->path());
-        m_core->databaseDetails.open = true;
-        m_core->settings().Today = MakeDate(2024, 6, 15);
-        m_core->settings().BalFrom = MakeDate(2024, 1, 1);
-        m_core->settings().BalAt = MakeDate(2024, 6, 30);
+        m_ledger = std::make_unique<WindowLedger>();
+        QVERIFY(m_ledger->open());
+        m_core = &m_ledger->core;
+        m_prompter = &m_ledger->prompter;
     }
     void cleanup() {
         CloseModals();
         for (QWidget* w : QApplication::topLevelWidgets())
             w->hide();
-        m_core.reset();
-        m_prompter.reset();
-        m_dir.reset();
+        m_ledger.reset();
     }
 
     void startUpShowsDueRemindersWithoutDanglingOnes() {
@@ -63,7 +44,7 @@ private Q_SLOTS:
         remdrs.StartUp();
         QVERIFY(!remdrs.isVisible()); // nothing due: stays hidden
 
-        const int bank = addObj(otExtAcc, QStringLiteral("Bank"));
+        const int bank = m_ledger->addObj(otExtAcc, QStringLiteral("Bank"));
         TxnRec t;
         InitTxnRec(t);
         t.Type = 'P';

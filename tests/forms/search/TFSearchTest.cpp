@@ -8,8 +8,7 @@
 #include "forms/Screens.h"
 #include "ledger/Objects.h"
 #include "ledger/Transactions.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempFolder.h"
+#include "support/WindowLedger.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,58 +21,30 @@
 class TFSearchTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempFolder> m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<TFCore> m_core;
+    std::unique_ptr<WindowLedger> m_ledger;
+    TFCore* m_core = nullptr;
     int bank = 0, shop = 0, food = 0, groceries = 0, fuel = 0;
 
-    int addObj(int kind, const QString& name) {
-        ObjRec r;
-        InitObjRec(r);
-        r.Type = kind;
-        r.Name = name;
-        r.CloseDate = IntToCal(kNotClosed);
-        AddObj(*m_core, r);
-        EnsureAnchor(*m_core, r.Id);
-        return r.Id;
-    }
     int pay(const CalDate& d, const QString& narrative, int ctgy) {
-        TxnRec t;
-        InitTxnRec(t);
-        t.Type = 'P';
-        t.Amt = 500;
-        t.Txndate = d;
-        t.Narrative = narrative;
-        t.Accid1 = bank, t.Accid2 = shop, t.Accid3 = food, t.Accid4 = ctgy;
-        AddTxn(*m_core, t);
-        MakePostings(*m_core, t);
-        return t.Id;
+        return m_ledger->pay(500, d, bank, shop, food, ctgy, narrative);
     }
 
 private Q_SLOTS:
     void init() {
-        m_dir = std::make_unique<TempFolder>();
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        m_core = std::make_unique<TFCore>(*m_prompter);
-        QVERIFY(OpenLedgerStore(m_core->store(), m_dir->path(), true));
-        m_core->setDataFolder(m_dir->path());
-        m_core->databaseDetails.open = true;
-        m_core->settings().Today = MakeDate(2024, 6, 15);
-        m_core->settings().BalFrom = MakeDate(2024, 1, 1);
-        m_core->settings().BalAt = MakeDate(2024, 6, 30);
-        bank = addObj(otExtAcc, QStringLiteral("Bank"));
-        shop = addObj(otCpty, QStringLiteral("Shop"));
-        food = addObj(otPot, QStringLiteral("Food"));
-        groceries = addObj(otCtgy, QStringLiteral("Groceries"));
-        fuel = addObj(otCtgy, QStringLiteral("Fuel"));
+        m_ledger = std::make_unique<WindowLedger>();
+        QVERIFY(m_ledger->open());
+        m_core = &m_ledger->core;
+        bank = m_ledger->addObj(otExtAcc, QStringLiteral("Bank"));
+        shop = m_ledger->addObj(otCpty, QStringLiteral("Shop"));
+        food = m_ledger->addObj(otPot, QStringLiteral("Food"));
+        groceries = m_ledger->addObj(otCtgy, QStringLiteral("Groceries"));
+        fuel = m_ledger->addObj(otCtgy, QStringLiteral("Fuel"));
     }
     void cleanup() {
         CloseModals();
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
-        m_core.reset();
-        m_prompter.reset();
-        m_dir.reset();
+        m_ledger.reset();
     }
 
     void textSearchTypedInTheDialog() {

@@ -1,6 +1,7 @@
 #include "ledger/TxnSearch.h"
 
 #include "base/Prompter.h"
+#include "base/Text.h"
 #include "data/Core.h"
 #include "data/Store.h"
 #include "ledger/Transactions.h"
@@ -81,10 +82,11 @@ QDateTime MarkTextMatches(TFCore& core, const QString& text) {
     const QDateTime marker = NewMarker();
     // lower() is the store's own, folding every alphabet as the program does.
     StoreTransaction st(core.store());
+    // The text is folded once here, each row's texts once by the store.
     Query q(core.store(), QStringLiteral("UPDATE txn SET RprTs = :ts "
-                                         "WHERE instr(lower(Narrative), lower(:t)) > 0 "
-                                         "OR instr(lower(Ref), lower(:t)) > 0"));
-    q.bindDateTime("ts", marker).bind("t", text);
+                                         "WHERE instr(lower(Narrative), :t) > 0 "
+                                         "OR instr(lower(Ref), :t) > 0"));
+    q.bindDateTime("ts", marker).bind("t", LowerText(text));
     const bool ok = st.ok() && q.exec() && st.commit();
     p.ShowStatus(QString());
     return ok ? marker : QDateTime();

@@ -57,7 +57,8 @@ int main(int argc, char* argv[]) {
     FNotepad().setFolder(programFolder);
     RegisterForm(&FNotepad());
     RegisterForm(&Fselfolder());
-    FRemdrs(core).StartUp(); // shows itself when reminders are due
+    if (core.databaseDetails.open)
+        FRemdrs(core).StartUp(); // shows itself when reminders are due
 
     ctrl.setEnabled(true);
     QApplication::processEvents();

@@ -2,6 +2,7 @@
 
 namespace {
 QDateTime g_fixed;
+QDateTime g_lastMarker;
 } // namespace
 
 QDateTime Now() {
@@ -15,4 +16,12 @@ void SetClock(const QDateTime& at) {
 void AdvanceClock(qint64 ms) {
     if (g_fixed.isValid())
         g_fixed = g_fixed.addMSecs(ms);
+}
+
+QDateTime NewRunMarker() {
+    QDateTime now = Now();
+    if (g_lastMarker.isValid() && now <= g_lastMarker)
+        now = g_lastMarker.addMSecs(1);
+    g_lastMarker = now;
+    return now;
 }

@@ -9,6 +9,11 @@
 
 QDateTime Now();
 
+// A run marker for stamping the rows a screen selects: Now(), but always
+// later than the last marker handed out in this process (markers are stored
+// to the millisecond), so two runs never share one.
+QDateTime NewRunMarker();
+
 // Fixes Now() at the given instant (local time); QDateTime() restores the
 // system clock.
 void SetClock(const QDateTime& at);

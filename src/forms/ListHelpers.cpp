@@ -191,3 +191,21 @@ void ShowNear(QTableView* view, bool below) {
     view->scrollTo(model->index(target, current.column()), QAbstractItemView::EnsureVisible);
     view->scrollTo(current, QAbstractItemView::EnsureVisible);
 }
+
+void SetupReadOnlyGrid(QTableView* grid, bool wholeRows) {
+    grid->setSelectionBehavior(wholeRows ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+QTableWidgetItem* ReadOnlyCell(const QString& text, bool alignRight) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    item->setTextAlignment((alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    return item;
+}

@@ -16,6 +16,7 @@ class QComboBox;
 class QListWidget;
 class QTableView;
 class QTableWidget;
+class QTableWidgetItem;
 
 struct TIntObj {
     std::int32_t first = 0;
@@ -71,3 +72,11 @@ void AutoSizeColumns(QTableView* view);
 // Keeps up to nine rows visible above the current row (below when below is
 // true), scrolling the view as needed, and leaves the current row visible.
 void ShowNear(QTableView* view, bool below = false);
+
+// A read-only grid: no editing, no vertical header, fixed row heights (so a
+// long list scrolls without measuring rows), whole-row or single-cell
+// selection, and a context menu asked for by the window.
+void SetupReadOnlyGrid(QTableView* grid, bool wholeRows = true);
+// A cell that can be selected but not edited, aligned as given (vertically
+// centred).
+QTableWidgetItem* ReadOnlyCell(const QString& text, bool alignRight = false);

@@ -1,6 +1,7 @@
 #include "ledger/Analysis.h"
 
 #include "base/Amount.h"
+#include "base/Clock.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "data/Core.h"
@@ -182,12 +183,7 @@ bool RebuildMonthly(TFCore& core, const CalDate& end, int kind,
 }
 
 QDateTime NewListStamp() {
-    static QDateTime last;
-    QDateTime ts = QDateTime::currentDateTime();
-    if (last.isValid() && ts <= last)
-        ts = last.addMSecs(1);
-    last = ts;
-    return ts;
+    return NewRunMarker();
 }
 
 namespace {

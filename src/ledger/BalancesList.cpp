@@ -1,6 +1,8 @@
 // The balances view's list; see BalancesList.h.
 #include "ledger/BalancesList.h"
 
+#include "base/Clock.h"
+
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "data/Core.h"
@@ -94,11 +96,7 @@ QDateTime BalancesList::NewStamp() {
     // Stamps are stored to the millisecond: two commands within one
     // millisecond must still get different stamps, or the rows of the level
     // left would stay in the list.
-    QDateTime now = QDateTime::currentDateTime();
-    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second(), now.time().msec()));
-    if (m_stamp.isValid() && now <= m_stamp)
-        now = m_stamp.addMSecs(1);
-    m_stamp = now;
+    m_stamp = NewRunMarker();
     return m_stamp;
 }
 

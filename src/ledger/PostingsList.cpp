@@ -2,6 +2,8 @@
 // PostingsList.h.
 #include "ledger/PostingsList.h"
 
+#include "base/Clock.h"
+
 #include "base/Prompter.h"
 #include "data/Core.h"
 #include "data/Settings.h"
@@ -62,7 +64,7 @@ bool SetTxnAccounts(TFCore& core, const TxnRec& txn) {
     Query u(core.store(), QStringLiteral("UPDATE txn SET Accid1 = :a1, Accid2 = :a2, Accid3 = :a3, Accid4 = :a4,"
                                          " EditTS = :ts WHERE Id = :id"));
     u.bind("a1", txn.Accid1).bind("a2", txn.Accid2).bind("a3", txn.Accid3).bind("a4", txn.Accid4);
-    u.bindDateTime("ts", QDateTime::currentDateTime()).bind("id", txn.Id);
+    u.bindDateTime("ts", Now()).bind("id", txn.Id);
     return u.exec();
 }
 

@@ -1,5 +1,7 @@
 #include "ledger/StatementImport.h"
 
+#include "base/Clock.h"
+
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "data/Core.h"
@@ -408,7 +410,7 @@ bool RecordKey(TFCore& core, int accountId, const ImportLine& il, int txnid) {
         .bind("d", CalToDateStr(il.line.date))
         .bind("m", il.line.amount)
         .bind("s", il.line.description())
-        .bindDateTime("ts", QDateTime::currentDateTime());
+        .bindDateTime("ts", Now());
     return q.exec();
 }
 

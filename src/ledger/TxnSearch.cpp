@@ -1,5 +1,6 @@
 #include "ledger/TxnSearch.h"
 
+#include "base/Clock.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "data/Core.h"
@@ -18,18 +19,6 @@ const QString kSelect = QStringLiteral(
     "LEFT JOIN obj o4 ON o4.Id = t.Accid4 "
     "LEFT JOIN channel c ON c.Chnum = t.chnum ");
 const QString kOrder = QStringLiteral(" ORDER BY t.Txndate, t.Id");
-
-// The last marker handed out, so that two searches within one millisecond
-// still get markers of their own.
-QDateTime g_lastMarker;
-
-QDateTime NewMarker() {
-    QDateTime now = QDateTime::currentDateTime();
-    if (g_lastMarker.isValid() && now <= g_lastMarker)
-        now = g_lastMarker.addMSecs(1);
-    g_lastMarker = now;
-    return now;
-}
 
 bool ReadWholeNumber(Prompter& p, const QString& text, int& out) {
     bool ok = false;
@@ -79,7 +68,7 @@ QString SearchCaption(const SearchRequest& req) {
 QDateTime MarkTextMatches(TFCore& core, const QString& text) {
     Prompter& p = core.prompter();
     p.ShowStatus(QStringLiteral("Searching ..."));
-    const QDateTime marker = NewMarker();
+    const QDateTime marker = NewRunMarker();
     // lower() is the store's own, folding every alphabet as the program does.
     StoreTransaction st(core.store());
     // The text is folded once here, each row's texts once by the store.

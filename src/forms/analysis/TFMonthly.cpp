@@ -4,6 +4,7 @@
 #include "data/Core.h"
 #include "data/Tables.h"
 #include "forms/FormPositions.h"
+#include "forms/ListHelpers.h"
 #include "forms/Screens.h"
 #include "ledger/Objects.h"
 
@@ -35,24 +36,6 @@
 #include <QValueAxis>
 
 namespace {
-
-QTableWidgetItem* Cell(const QString& text, bool right) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    item->setTextAlignment(right ? (Qt::AlignRight | Qt::AlignVCenter) : (Qt::AlignLeft | Qt::AlignVCenter));
-    return item;
-}
-
-void SetupGrid(QTableWidget* grid) {
-    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setWordWrap(false);
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-    grid->setContextMenuPolicy(Qt::CustomContextMenu);
-}
 
 QString Caption(AnalysisMode mode) {
     switch (mode) {
@@ -122,8 +105,8 @@ TFMonthly::TFMonthly(TFCore& core, QWidget* parent) : QMainWindow(parent), m_cor
     NameView->setObjectName(QStringLiteral("NameView"));
     GridView = new QTableWidget(grids);
     GridView->setObjectName(QStringLiteral("GridView"));
-    SetupGrid(NameView);
-    SetupGrid(GridView);
+    SetupReadOnlyGrid(NameView, false);
+    SetupReadOnlyGrid(GridView, false);
     NameView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     NameView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn); // keeps the rows level with the grid's
     gridsLayout->addWidget(NameView);
@@ -315,8 +298,8 @@ void TFMonthly::Fill() {
     for (int r = 0; r < rows; ++r) {
         const AnalysisRow& row = m_grid.rows[size_t(r)];
         for (int c = 0; c < columns && c < row.cells.size(); ++c)
-            GridView->setItem(r, c, Cell(row.cells[c], c >= 2));
-        NameView->setItem(r, 0, Cell(row.cells.value(0), false));
+            GridView->setItem(r, c, ReadOnlyCell(row.cells[c], c >= 2));
+        NameView->setItem(r, 0, ReadOnlyCell(row.cells.value(0)));
     }
     GridView->resizeColumnsToContents();
     GridView->setColumnWidth(0, std::max(200, GridView->columnWidth(0)));

@@ -2,6 +2,8 @@
 // sweep-to pot, sweeping one balance through the entry form, sweeping a pot
 // group, deleting a sweep.  The work itself is in ledger/Sweeps.h.
 #include "base/Prompter.h"
+
+#include "base/Clock.h"
 #include "data/Core.h"
 #include "data/Tables.h"
 #include "forms/Screens.h"
@@ -29,12 +31,12 @@ bool SweepBalance(TFCore& core, int accountId, Amount balance, const CalDate& da
     const SweepRequest request{accountId, Ledger(core).sweepToPot.Id, balance, date};
     // The entry form proposes nothing when either account cannot be read or
     // the account cannot be swept.
-    return NewSweepTransaction(core, request, SweepNarrative(QDateTime::currentDateTime()));
+    return NewSweepTransaction(core, request, SweepNarrative(Now()));
 }
 
 void SweepGroup(TFCore& core, int groupId) {
     int swept = 0;
-    SweepGroupPots(core, groupId, SweepNarrative(QDateTime::currentDateTime()), swept);
+    SweepGroupPots(core, groupId, SweepNarrative(Now()), swept);
 }
 
 bool DeleteSweep(TFCore& core, const CalDate& date, const QString& narrative) {

@@ -1,6 +1,8 @@
 // The account name/notes search results; see TFAcSrchR.h.
 #include "forms/objects/TFAcSrchR.h"
 
+#include "base/Clock.h"
+
 #include "base/Prompter.h"
 #include "data/Core.h"
 #include "data/Tables.h"
@@ -157,9 +159,7 @@ void TFAcSrchR::NewSearch(int kind) {
     m_text = text;
     // A fresh marker, later than the last one even within one clock tick,
     // so the rows of the previous search never join this one.
-    QDateTime marker = QDateTime::currentDateTime();
-    if (m_marker.isValid() && marker <= m_marker)
-        marker = m_marker.addMSecs(1);
+    const QDateTime marker = NewRunMarker();
     m_marker = marker;
     if (MarkNameNotesMatches(m_core, text, marker) < 0)
         return;

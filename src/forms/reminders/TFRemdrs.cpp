@@ -2,6 +2,7 @@
 
 #include "data/Core.h"
 #include "forms/FormPositions.h"
+#include "forms/ListHelpers.h"
 #include "forms/Screens.h"
 
 #include <QAction>
@@ -13,16 +14,6 @@
 #include <QShortcut>
 #include <QTableWidget>
 
-namespace {
-
-QTableWidgetItem* Cell(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    return item;
-}
-
-} // namespace
-
 TFRemdrs::TFRemdrs(TFCore& core, QWidget* parent) : QMainWindow(parent), m_core(core) {
     setObjectName(QStringLiteral("FRemdrs"));
     setWindowTitle(QStringLiteral("Reminders"));
@@ -31,18 +22,12 @@ TFRemdrs::TFRemdrs(TFCore& core, QWidget* parent) : QMainWindow(parent), m_core(
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setHorizontalHeaderLabels(
         {QStringLiteral("Rem date"), QStringLiteral("Txn date"), QStringLiteral("Reminder text")});
-    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->verticalHeader()->hide();
-    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    SetupReadOnlyGrid(Grid);
     const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00")) + 16;
     Grid->setColumnWidth(0, dateWidth);
     Grid->setColumnWidth(1, dateWidth);
     Grid->setColumnWidth(2, fontMetrics().averageCharWidth() * 60);
     Grid->horizontalHeader()->setStretchLastSection(true);
-    Grid->setContextMenuPolicy(Qt::CustomContextMenu);
     setCentralWidget(Grid);
 
     CloseItem = menuBar()->addAction(QStringLiteral("Close"));
@@ -97,9 +82,9 @@ void TFRemdrs::Refresh() {
     Grid->setRowCount(int(m_rows.size()));
     for (int i = 0; i < int(m_rows.size()); ++i) {
         const ReminderRow& r = m_rows[size_t(i)];
-        Grid->setItem(i, 0, Cell(CalToDateStrOrEmpty(IntToCal(r.Rmdate))));
-        Grid->setItem(i, 1, Cell(CalToDateStrOrEmpty(IntToCal(r.Tgdate))));
-        Grid->setItem(i, 2, Cell(r.Text));
+        Grid->setItem(i, 0, ReadOnlyCell(CalToDateStrOrEmpty(IntToCal(r.Rmdate))));
+        Grid->setItem(i, 1, ReadOnlyCell(CalToDateStrOrEmpty(IntToCal(r.Tgdate))));
+        Grid->setItem(i, 2, ReadOnlyCell(r.Text));
     }
     if (!m_rows.empty())
         Grid->setCurrentCell(0, 0);

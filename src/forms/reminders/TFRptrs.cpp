@@ -2,6 +2,7 @@
 
 #include "data/Core.h"
 #include "forms/FormPositions.h"
+#include "forms/ListHelpers.h"
 #include "forms/Screens.h"
 #include "ledger/Repeaters.h"
 
@@ -34,8 +35,7 @@ enum Column {
 };
 
 QTableWidgetItem* Cell(const QString& text, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    QTableWidgetItem* item = ReadOnlyCell(text);
     item->setTextAlignment(align);
     return item;
 }
@@ -53,13 +53,7 @@ TFRptrs::TFRptrs(TFCore& core, QWidget* parent) : QMainWindow(parent), m_core(co
                                      QStringLiteral("accname3"), QStringLiteral("dprptactive"),
                                      QStringLiteral("startdate"), QStringLiteral("enddate"),
                                      QStringLiteral("accname4")});
-    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->verticalHeader()->hide();
-    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    Grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    SetupReadOnlyGrid(Grid);
     setCentralWidget(Grid);
     FooterLbl = new QLabel(this);
     FooterLbl->setObjectName(QStringLiteral("FooterLbl"));

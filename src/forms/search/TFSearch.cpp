@@ -206,14 +206,7 @@ TFSearchR::TFSearchR(TFCore& core, QWidget* parent) : QMainWindow(parent), m_cor
     Grid = new QTableView(this);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setModel(Model);
-    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setWordWrap(false);
-    Grid->verticalHeader()->hide();
-    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    Grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    SetupReadOnlyGrid(Grid);
     const int ch = fontMetrics().averageCharWidth();
     for (int c = 0; c < ColCount; ++c)
         Grid->setColumnWidth(c, std::min(kWidths[c], 30) * ch + 8);

@@ -153,16 +153,20 @@ bool ValidateEntry(TFCore& core, EntryForm& form, TxnRec& N, EntryExtras& extras
         const bool viaProvider = provider == form.counterparty.Id;
         N.Type = form.kind == 'P' ? (viaProvider ? 'X' : 'P') : (viaProvider ? 'Y' : 'R');
     } else {
-        if (form.extSide) {
-            if (form.external.Id < 1 || form.externalTo.Id < 1) {
-                p.ShowMessage(NotSpecified("External account"));
+        // Both ends of one side of a transfer: given, different, open at the date.
+        auto checkSide = [&](const ObjRec& from, const ObjRec& to, const char* what, const CalDate& date) {
+            if (from.Id < 1 || to.Id < 1) {
+                p.ShowMessage(NotSpecified(what));
                 return false;
             }
-            if (form.external.Id == form.externalTo.Id) {
+            if (from.Id == to.Id) {
                 p.ShowMessage(QStringLiteral("From & To accounts must be different"));
                 return false;
             }
-            if (!OpenAt(core, form.external, N.Date2) || !OpenAt(core, form.externalTo, N.Date2))
+            return OpenAt(core, from, date) && OpenAt(core, to, date);
+        };
+        if (form.extSide) {
+            if (!checkSide(form.external, form.externalTo, "External account", N.Date2))
                 return false;
             N.Accid1 = form.external.Id;
             N.Accid2 = form.externalTo.Id;
@@ -172,15 +176,7 @@ bool ValidateEntry(TFCore& core, EntryForm& form, TxnRec& N, EntryExtras& extras
             N.ChName = form.extChannel.ChName;
         }
         if (form.intSide) {
-            if (form.internalFrom.Id < 1 || form.internal.Id < 1) {
-                p.ShowMessage(NotSpecified("Internal account"));
-                return false;
-            }
-            if (form.internalFrom.Id == form.internal.Id) {
-                p.ShowMessage(QStringLiteral("From & To accounts must be different"));
-                return false;
-            }
-            if (!OpenAt(core, form.internalFrom, N.Txndate) || !OpenAt(core, form.internal, N.Txndate))
+            if (!checkSide(form.internalFrom, form.internal, "Internal account", N.Txndate))
                 return false;
             N.Accid3 = form.internalFrom.Id;
             N.Accid4 = form.internal.Id;

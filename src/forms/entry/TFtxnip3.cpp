@@ -805,6 +805,18 @@ void TFtxnip3::SetupModeN() {
     Pages->setTabVisible(Pages->indexOf(RepeatPage), true);
     RptChk->setChecked(false);
     RptChk->setEnabled(true);
+    ClearRepeatPage();
+    OKBtn->setText(QStringLiteral("Add"));
+    CancelBtn->setText(QStringLiteral("Cancel"));
+    ActiveChk->setChecked(true);
+    CancdChk->setChecked(false);
+    Pages->setTabVisible(Pages->indexOf(CashbackPage), PaytRdio->isChecked());
+    PstgPanel->setEnabled(true);
+    CheckBox2->setEnabled(true);
+    Recolour();
+}
+
+void TFtxnip3::ClearRepeatPage() {
     for (QRadioButton* r : {DlyBtn, WklyBtn, MthlyBtn, YrlyBtn}) {
         r->setAutoExclusive(false);
         r->setChecked(false);
@@ -814,14 +826,6 @@ void TFtxnip3::SetupModeN() {
     for (QLineEdit* e : {FromDate, UntilDate, CtBox, RmDaysBox})
         e->clear();
     RepeatTicked(false);
-    OKBtn->setText(QStringLiteral("Add"));
-    CancelBtn->setText(QStringLiteral("Cancel"));
-    ActiveChk->setChecked(true);
-    CancdChk->setChecked(false);
-    Pages->setTabVisible(Pages->indexOf(CashbackPage), PaytRdio->isChecked());
-    PstgPanel->setEnabled(true);
-    CheckBox2->setEnabled(true);
-    Recolour();
 }
 
 void TFtxnip3::SetupModeE() {
@@ -837,15 +841,7 @@ void TFtxnip3::SetupModeE() {
     Pages->setTabVisible(Pages->indexOf(RepeatPage), master);
     RptChk->setChecked(false);
     RptChk->setEnabled(false);
-    for (QRadioButton* r : {DlyBtn, WklyBtn, MthlyBtn, YrlyBtn}) {
-        r->setAutoExclusive(false);
-        r->setChecked(false);
-        r->setAutoExclusive(true);
-    }
-    IncBox->setValue(1);
-    for (QLineEdit* e : {FromDate, UntilDate, CtBox, RmDaysBox})
-        e->clear();
-    RepeatTicked(false);
+    ClearRepeatPage();
     PstgPanel->setEnabled(!master);
     CheckBox2->setEnabled(!master);
     CBChk->setChecked(false);

@@ -143,6 +143,8 @@ private:
     bool OpenForNew(TxnRec& tmpl, bool keepNarrative = false);
     bool ShowModal(TxnRec& rec);
     void SetupModeN();
+    // The Repeat page emptied: no frequency, step 1, no dates, count or reminder.
+    void ClearRepeatPage();
     void SetupModeE();
     bool FillForm();
     void ReadSlot(ObjRec& slot, int id);

@@ -10,29 +10,21 @@
 #include "forms/Screens.h"
 #include "ledger/Closing.h"
 
+#include "forms/RowsModel.h"
 #include <QAbstractTableModel>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+
 #include <QPointer>
 #include <QTableView>
 #include <QVBoxLayout>
 
-class AcSearchModel : public QAbstractTableModel {
+class AcSearchModel : public RowsModel<AcSearchRow> {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    using RowsModel::RowsModel;
 
-    void setRows(std::vector<AcSearchRow> rows) {
-        beginResetModel();
-        m_rows = std::move(rows);
-        endResetModel();
-    }
-    const std::vector<AcSearchRow>& rows() const { return m_rows; }
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : int(m_rows.size());
-    }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : 6; }
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(m_rows.size()))
@@ -59,9 +51,6 @@ public:
         static const char* const labels[] = {"Account name", "Type", "Subtype", "Opened", "Last used", "Closed"};
         return section >= 0 && section < 6 ? QString::fromLatin1(labels[section]) : QVariant();
     }
-
-private:
-    std::vector<AcSearchRow> m_rows;
 };
 
 namespace {

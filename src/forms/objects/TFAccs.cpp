@@ -11,6 +11,7 @@
 #include "ledger/Closing.h"
 #include "ledger/LedgerState.h"
 
+#include "forms/RowsModel.h"
 #include <QAbstractTableModel>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,20 +32,10 @@
 #include <algorithm>
 
 // The rows of the list with their two shown columns.
-class AccListModel : public QAbstractTableModel {
+class AccListModel : public RowsModel<AccListRow> {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    using RowsModel::RowsModel;
 
-    void setRows(std::vector<AccListRow> rows) {
-        beginResetModel();
-        m_rows = std::move(rows);
-        endResetModel();
-    }
-    const std::vector<AccListRow>& rows() const { return m_rows; }
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : int(m_rows.size());
-    }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : 2; }
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(m_rows.size()))
@@ -56,9 +48,6 @@ public:
             return QVariant();
         return section == 0 ? QStringLiteral("Name") : QStringLiteral("Status");
     }
-
-private:
-    std::vector<AccListRow> m_rows;
 };
 
 namespace {

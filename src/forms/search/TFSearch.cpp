@@ -37,23 +37,15 @@ const int kAutoSizeRows = 2000;
 
 // ---- SearchModel -------------------------------------------------------------
 
-void SearchModel::setRows(std::vector<SearchRow> rows) {
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
-}
-
-int SearchModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
 int SearchModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColCount;
 }
 
 QVariant SearchModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(m_rows.size()))
+    const SearchRow* row = rowAt(index);
+    if (!row)
         return {};
-    const SearchRow& r = m_rows[size_t(index.row())];
+    const SearchRow& r = *row;
     if (role == Qt::TextAlignmentRole)
         return index.column() == ColAmount ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                            : QVariant(Qt::AlignLeft | Qt::AlignVCenter);

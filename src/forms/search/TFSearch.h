@@ -5,6 +5,7 @@
 // period, with each date shown once.
 #pragma once
 
+#include "forms/RowsModel.h"
 #include "ledger/TxnSearch.h"
 
 #include <QAbstractTableModel>
@@ -22,18 +23,12 @@ class QTableView;
 class TFCore;
 
 // The results' rows as the grid shows them.
-class SearchModel : public QAbstractTableModel {
+class SearchModel : public RowsModel<SearchRow> {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
-    void setRows(std::vector<SearchRow> rows);
-    const std::vector<SearchRow>& rows() const { return m_rows; }
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    using RowsModel::RowsModel;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    std::vector<SearchRow> m_rows;
 };
 
 class TFSearchR;

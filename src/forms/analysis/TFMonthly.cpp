@@ -17,6 +17,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -230,7 +232,10 @@ TFMonthly::TFMonthly(TFCore& core, QWidget* parent) : QMainWindow(parent), m_cor
     }
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &QWidget::close);
-    resize(1180, 640);
+    // As wide as the months need, but never wider than the screen.
+    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                          : QRect(0, 0, 1180, 640);
+    resize(std::min(1180, screen.width()), std::min(640, screen.height()));
 }
 
 AnalysisMode TFMonthly::Mode() const {
@@ -301,10 +306,14 @@ void TFMonthly::Fill() {
             GridView->setItem(r, c, ReadOnlyCell(row.cells[c], c >= 2));
         NameView->setItem(r, 0, ReadOnlyCell(row.cells.value(0)));
     }
+    // The names are measured in the name list: the grid's own column 0 is
+    // hidden (width 0) while it is fixed.
     GridView->resizeColumnsToContents();
-    GridView->setColumnWidth(0, std::max(200, GridView->columnWidth(0)));
-    NameView->setColumnWidth(0, GridView->columnWidth(0));
-    NameView->setFixedWidth(GridView->columnWidth(0) + 2 * NameView->frameWidth());
+    NameView->resizeColumnToContents(0);
+    const int nameWidth = std::max(200, NameView->columnWidth(0));
+    GridView->setColumnWidth(0, nameWidth);
+    NameView->setColumnWidth(0, nameWidth);
+    NameView->setFixedWidth(nameWidth + 2 * NameView->frameWidth());
     GridView->setUpdatesEnabled(true);
     SetFixed(FixItem->isChecked());
     if (rows > 0)
@@ -355,7 +364,7 @@ void TFMonthly::UpdateChart() {
     auto* axisX = new QBarCategoryAxis;
     QStringList labels;
     for (const QString& l : series.labels)
-        labels << l.left(7);
+        labels << l.mid(2, 5); // "25-12": readable on a narrow screen
     axisX->append(labels);
     auto* axisY = new QValueAxis;
     m_chart->addAxis(axisX, Qt::AlignBottom);

@@ -79,22 +79,6 @@ void ReportOutOfRange(TFCore& core, int id, const QString& name, const char* fig
                                  FormatAmount64(value));
 }
 
-// "yyyy?mm?dd" read from the first ten bytes as DateStrToCal reads it: eight
-// ASCII digits (separators not looked at), anything else no date.
-DateInt ParseDateBytes(const unsigned char* s, int n) {
-    if (!s || n < 10)
-        return 0;
-    static const int pos[8] = {0, 1, 2, 3, 5, 6, 8, 9};
-    DateInt v = 0;
-    for (int p : pos) {
-        const unsigned char c = s[p];
-        if (c < '0' || c > '9')
-            return 0;
-        v = v * 10 + (c - '0');
-    }
-    return v;
-}
-
 // The 64-bit figures of one summary while the rebalance builds it.
 struct Sums {
     Amount64 bfd = 0;
@@ -259,6 +243,20 @@ bool CheckFits(TFCore& core, const ObjRec& o, const Sums& s) {
 }
 
 } // namespace
+
+DateInt ParseDateBytes(const unsigned char* s, int n) {
+    if (!s || n < 10)
+        return 0;
+    static const int pos[8] = {0, 1, 2, 3, 5, 6, 8, 9};
+    DateInt v = 0;
+    for (int p : pos) {
+        const unsigned char c = s[p];
+        if (c < '0' || c > '9')
+            return 0;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
 
 const QString& RebalanceWalkSql() {
     return kWalkPostings;
@@ -669,6 +667,12 @@ bool SetPaths(TFCore& core) {
 // ---- running balances ----------------------------------------------------------
 
 Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
+    Amount before = 0;
+    return RecomputeRngBal(core, objid, date, before) ? before : 0;
+}
+
+bool RecomputeRngBal(TFCore& core, int objid, const CalDate& date, Amount& balanceBefore) {
+    balanceBefore = 0;
     ObjRec obj;
     ReadObj(core, objid, obj);
     Amount64 bal = obj.BfdBal;
@@ -691,11 +695,11 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
     Store& store = core.store();
     StoreTransaction t(store);
     if (!t.ok())
-        return 0;
+        return false;
     {
         sqlite3_stmt* st = store.acquire(kAccountPostings);
         if (!st)
-            return 0;
+            return false;
         sqlite3_bind_int(st, sqlite3_bind_parameter_index(st, ":objid"), objid);
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -721,14 +725,14 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
             store.reportError();
         store.release(kAccountPostings, st);
         if (!ok)
-            return 0;
+            return false;
     }
     for (size_t i = 0; i < rows.size(); ++i) {
         Row& r = rows[i];
         bal += r.amt;
         if (!FitsAmount(bal)) {
             ReportOutOfRange(core, objid, obj.Name, "RngBal", bal);
-            return 0;
+            return false;
         }
         r.bal = Amount(bal);
         if (r.date < before)
@@ -740,7 +744,7 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
     }
     if (!FitsAmount(result)) {
         ReportOutOfRange(core, objid, obj.Name, "Bal", result);
-        return 0;
+        return false;
     }
     // Only the rows whose stored values are wrong are written, and always
     // the last posting.
@@ -750,10 +754,11 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
         if (r.rowid == lastRowid || r.bal != r.storedBal || r.first != r.storedFirst || r.last != r.storedLast)
             changed.push_back({r.rowid, r.bal, r.first, r.last});
     if (!WriteRunningBalances(core, changed))
-        return 0;
+        return false;
     if (!t.commit())
-        return 0;
-    return Amount(result);
+        return false;
+    balanceBefore = Amount(result);
+    return true;
 }
 
 bool WriteRunningBalances(TFCore& core, std::vector<RngBalWrite>& rows) {

@@ -115,6 +115,15 @@ bool SetPaths(TFCore& core);
 // balance beyond the Amount range is reported, nothing is written, and the
 // result is 0.
 Amount SetRngBal(TFCore& core, int objid, const CalDate& date);
+// SetRngBal telling success apart: true with the balance before date in
+// balanceBefore; false (reported, nothing written) on a store failure or a figure
+// beyond the Amount range.
+bool RecomputeRngBal(TFCore& core, int objid, const CalDate& date, Amount& balanceBefore);
+
+// A stored date text ("yyyy?mm?dd", n bytes) as DateInt, read as
+// DateStrToCal reads it: eight ASCII digits (separators not looked at),
+// anything else 0.
+DateInt ParseDateBytes(const unsigned char* s, int n);
 
 // One posting's running balance and display flags to store, by its rowid.
 struct RngBalWrite {

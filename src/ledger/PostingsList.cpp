@@ -16,6 +16,7 @@
 #include <QHash>
 #include <algorithm>
 #include <set>
+#include <sqlite3.h>
 
 namespace {
 
@@ -38,9 +39,8 @@ QString JoinNonEmpty(const QString& a, const QString& sep, const QString& b) {
     return a + sep + b;
 }
 
-QString DateText(const QString& stored) {
-    const CalDate d = DateStrToCal(stored);
-    return IsNullDate(d) ? QString() : CalToDateStrDay(d);
+QString DateText(DateInt stored) {
+    return stored == 0 ? QString() : CalToDateStrDay(IntToCal(stored));
 }
 
 // Rewrites the posting of a pot or category side of txn: old posting of
@@ -97,10 +97,9 @@ QString PostingsListSql(const PostingsOptions& o) {
     // (LoadPostings): joining obj four times and channel once for each of a
     // hundred thousand postings would cost more than the rest of the load.
     QString sql = QStringLiteral(
-        "SELECT p.txnid, p.objid, p.pstgdate, p.dppstgdate, p.dprngbal, p.amt, p.rngbal, p.reconciled, p.reconcode,"
-        " p.recamt, p.contra, p.txntype,"
-        " p.chnum, t.chnum AS txnchnum, t.ref, t.narrative, t.accid3, t.cancelled, t.type, t.masterid, t.instance,"
-        " t.accid1, t.accid4, p.rowid"
+        "SELECT p.rowid, p.txnid, p.objid, p.pstgdate, p.dppstgdate, p.dprngbal, p.amt, p.rngbal, p.reconcode,"
+        " p.recamt, p.contra, p.txntype, p.chnum, t.chnum, t.ref, t.narrative, t.cancelled, t.masterid,"
+        " t.instance, t.accid1, t.accid3, t.accid4"
         " FROM pstg p LEFT JOIN txn t ON (t.id = p.txnid)");
     sql += o.includeDiary ? QStringLiteral(" WHERE ( (p.objid = :acc) OR (p.txntype = 'D') )")
                           : QStringLiteral(" WHERE (p.objid = :acc)");
@@ -117,7 +116,20 @@ QString PostingsListSql(const PostingsOptions& o) {
     return sql;
 }
 
-bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, PostingsList& list) {
+QString PostingsList::ref(const PostingRow& r) const {
+    return QString::fromUtf8(texts.constData() + r.textAt, qsizetype(r.refLen));
+}
+
+QString PostingsList::narrative(const PostingRow& r) const {
+    return QString::fromUtf8(texts.constData() + r.textAt + r.refLen, qsizetype(r.narrLen));
+}
+
+QString PostingDateText(DateInt date) {
+    return CalToDateStr(IntToCal(date));
+}
+
+bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, PostingsList& list,
+                  StoreBalances store) {
     list = PostingsList();
     list.options = options;
     if (!ReadObj(core, accountId, list.account))
@@ -142,28 +154,38 @@ bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, P
 
     // Keep the pages of a large account in SQLite's own cache between
     // refreshes rather than reading them from the file system each time.
-    core.store().exec(QStringLiteral("PRAGMA pstg.cache_size = -%1; PRAGMA txn.cache_size = -%1").arg(kListCacheKiB));
-    QHash<int, QString> objNames, channelNames;
+    Store& db = core.store();
+    db.exec(QStringLiteral("PRAGMA pstg.cache_size = -%1; PRAGMA txn.cache_size = -%1").arg(kListCacheKiB));
     {
-        Query q(core.store(), QStringLiteral("SELECT Id, Name FROM obj"));
+        Query q(db, QStringLiteral("SELECT Id, Name FROM obj"));
         while (q.next())
-            objNames.insert(int(q.int64(0)), q.text(1));
-        Query c(core.store(), QStringLiteral("SELECT Chnum, ChName FROM channel"));
+            list.names.insert(int(q.int64(0)), q.text(1));
+        Query c(db, QStringLiteral("SELECT Chnum, ChName FROM channel"));
         while (c.next())
-            channelNames.insert(int(c.int64(0)), c.text(1));
+            list.channels.insert(int(c.int64(0)), c.text(1));
         if (!q.ok() || !c.ok())
             return false;
     }
-    Query q(core.store(), PostingsListSql(list.options));
-    q.bind("acc", accountId);
+    const QString sql = PostingsListSql(list.options);
+    sqlite3_stmt* st = db.acquire(sql);
+    if (!st)
+        return false;
+    auto bindInt = [st](const char* name, int v) { sqlite3_bind_int(st, sqlite3_bind_parameter_index(st, name), v); };
+    auto bindDate = [st](const char* name, const CalDate& d) {
+        const QByteArray text = CalToDateStr(d).toLatin1();
+        sqlite3_bind_text(st, sqlite3_bind_parameter_index(st, name), text.constData(), int(text.size()),
+                          SQLITE_TRANSIENT);
+    };
+    bindInt(":acc", accountId);
     if (list.options.channel >= 0)
-        q.bind("chnum", list.options.channel);
+        bindInt(":chnum", list.options.channel);
     if (list.options.when != PostingsWhen::All)
-        q.bind("fromdate", CalToDateStr(s.BalFrom));
+        bindDate(":fromdate", s.BalFrom);
     if (list.options.when == PostingsWhen::Period)
-        q.bind("todate", CalToDateStr(s.BalAt));
+        bindDate(":todate", s.BalAt);
     // Columns by position, in the order of the query.
     enum {
+        cRowid,
         cTxnid,
         cObjid,
         cDate,
@@ -171,7 +193,6 @@ bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, P
         cDpBal,
         cAmt,
         cRngBal,
-        cReconciled,
         cReconCode,
         cRecamt,
         cContra,
@@ -180,46 +201,46 @@ bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, P
         cTxnChnum,
         cRef,
         cNarr,
-        cAccid3,
         cCancelled,
-        cTType,
         cMaster,
         cInstance,
         cAccid1,
-        cAccid4,
-        cRowid
+        cAccid3,
+        cAccid4
     };
-    list.rows.reserve(1024);
-    QString lastDate; // consecutive rows share their date text
-    while (q.next()) {
-        PostingRow r;
-        r.rowid = q.int64(cRowid);
-        r.txnid = int(q.int64(cTxnid));
-        r.objid = int(q.int64(cObjid));
-        const QString date = q.text(cDate);
-        if (date != lastDate)
-            lastDate = date;
-        r.pstgdate = lastDate;
-        r.dppstgdate = q.int64(cDpDate) != 0;
-        r.dprngbal = q.int64(cDpBal) != 0;
-        r.amt = Amount(q.int64(cAmt));
-        r.rngbal = Amount(q.int64(cRngBal));
-        r.reconcode = int(q.int64(cReconCode));
-        r.recamt = Amount(q.int64(cRecamt));
-        r.contra = int(q.int64(cContra));
-        const QString type = q.text(cType);
-        r.txntype = type.size() == 1 ? type[0].toLatin1() : ' ';
-        r.chnum = int(q.int64(cChnum));
-        r.chname = channelNames.value(int(q.int64(cTxnChnum)));
-        r.ref = q.text(cRef);
-        r.narrative = q.text(cNarr);
-        r.cancelled = q.int64(cCancelled) != 0;
-        r.masterid = int(q.int64(cMaster));
-        r.instance = int(q.int64(cInstance));
-        r.name = objNames.value(r.contra);
-        r.extaccname = objNames.value(int(q.int64(cAccid1)));
-        r.potname = objNames.value(int(q.int64(cAccid3)));
-        r.ctgyname = objNames.value(int(q.int64(cAccid4)));
+    auto appendText = [&list, st](int col) {
+        const int n = sqlite3_column_bytes(st, col);
+        if (n > 0)
+            list.texts.append(reinterpret_cast<const char*>(sqlite3_column_text(st, col)), n);
+        return std::uint32_t(n);
+    };
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        PostingRow& r = list.rows.emplace_back();
+        r.rowid = sqlite3_column_int64(st, cRowid);
+        r.txnid = sqlite3_column_int(st, cTxnid);
+        r.objid = sqlite3_column_int(st, cObjid);
+        r.pstgdate = ParseDateBytes(sqlite3_column_text(st, cDate), sqlite3_column_bytes(st, cDate));
+        r.dppstgdate = sqlite3_column_int(st, cDpDate) != 0;
+        r.dprngbal = sqlite3_column_int(st, cDpBal) != 0;
+        r.amt = Amount(sqlite3_column_int(st, cAmt));
+        r.rngbal = Amount(sqlite3_column_int(st, cRngBal));
+        r.reconcode = sqlite3_column_int(st, cReconCode);
+        r.recamt = Amount(sqlite3_column_int(st, cRecamt));
+        r.contra = sqlite3_column_int(st, cContra);
+        const unsigned char* type = sqlite3_column_text(st, cType);
+        r.txntype = sqlite3_column_bytes(st, cType) == 1 ? char(type[0]) : ' ';
+        r.chnum = sqlite3_column_int(st, cChnum);
+        r.txnchnum = sqlite3_column_int(st, cTxnChnum);
+        r.textAt = std::uint32_t(list.texts.size());
+        r.refLen = appendText(cRef);
+        r.narrLen = appendText(cNarr);
+        r.cancelled = sqlite3_column_int(st, cCancelled) != 0;
+        r.masterid = sqlite3_column_int(st, cMaster);
+        r.instance = sqlite3_column_int(st, cInstance);
+        r.accid1 = sqlite3_column_int(st, cAccid1);
+        r.accid3 = sqlite3_column_int(st, cAccid3);
+        r.accid4 = sqlite3_column_int(st, cAccid4);
 
         if (r.amt < 1)
             list.negative += r.amt;
@@ -229,14 +250,17 @@ bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, P
             list.canAssignCategory = list.canAssignPot = true;
         else if (r.txntype == TxnType::PotTfr)
             list.canAssignPot = true;
-        list.rows.push_back(std::move(r));
     }
-    if (!q.ok())
+    const bool ok = rc == SQLITE_DONE;
+    if (!ok)
+        db.reportError();
+    db.release(sql, st);
+    if (!ok)
         return false;
-    return !(statement && wholeAccount) || RefreshRunningBalances(core, list);
+    return !(statement && wholeAccount) || RefreshRunningBalances(core, list, store);
 }
 
-bool RefreshRunningBalances(TFCore& core, PostingsList& list) {
+bool RefreshRunningBalances(TFCore& core, PostingsList& list, StoreBalances store) {
     const int objid = list.account.Id;
     // The account's own postings in running-balance order: all but anchors
     // and diary entries (the list's order is the walk's).
@@ -263,7 +287,21 @@ bool RefreshRunningBalances(TFCore& core, PostingsList& list) {
             changed.push_back({r.rowid, r.rngbal, first, last});
         }
     }
+    if (store == StoreBalances::Later) {
+        list.balancesToStore = list.balancesToStore || !changed.empty();
+        return true;
+    }
     return WriteRunningBalances(core, changed);
+}
+
+bool StoreRunningBalances(TFCore& core, PostingsList& list) {
+    if (!list.balancesToStore)
+        return true;
+    Amount before = 0;
+    if (!RecomputeRngBal(core, list.account.Id, core.settings().BalAt, before))
+        return false;
+    list.balancesToStore = false;
+    return true;
 }
 
 QString PostingTypeName(char letter) {
@@ -275,8 +313,8 @@ PostingCells CellsOf(const PostingsList& list, int i) {
     const PostingRow& r = list.rows[size_t(i)];
     const bool statement = list.options.style == PostingsStyle::Statement;
     c.amt2 = FormatAmountSigned(r.amt);
-    c.potname = r.potname;
-    c.ref = r.ref;
+    c.potname = list.name(r.accid3);
+    c.ref = list.ref(r);
     if (r.txntype == TxnType::Anchor) {
         c.type2 = QStringLiteral("B/FD");
         (list.bfd.amount < 0 ? c.amtminus : c.amtplus) = FormatAmountSigned(list.bfd.amount);
@@ -305,13 +343,15 @@ PostingCells CellsOf(const PostingsList& list, int i) {
     c.type2 = PostingTypeName(r.txntype);
     c.txniddp = r.masterid != 0 ? QString::number(r.masterid) + QLatin1Char('-') + QString::number(r.instance)
                                 : QString::number(r.txnid);
-    c.dpname = r.name;
-    c.dpnarr = list.account.Type == otCtgy ? r.narrative : JoinWithColon(r.ctgyname, r.narrative);
+    c.dpname = list.name(r.contra);
+    const QString narrative = list.narrative(r);
+    c.dpnarr = list.account.Type == otCtgy ? narrative : JoinWithColon(list.name(r.accid4), narrative);
+    const QString chname = list.channelName(r.txnchnum);
     if (!(r.txntype == TxnType::CashTfr && r.amt >= 0))
-        c.chref = r.chname + QLatin1Char(' ') + r.ref;
+        c.chref = chname + QLatin1Char(' ') + c.ref;
     if (IsPaytOrRcpt(r.txntype))
         c.extaccnamedp =
-            JoinNonEmpty(r.extaccname, QStringLiteral(" / "), JoinNonEmpty(r.chname, QStringLiteral(" "), r.ref));
+            JoinNonEmpty(list.name(r.accid1), QStringLiteral(" / "), JoinNonEmpty(chname, QStringLiteral(" "), c.ref));
     return c;
 }
 
@@ -328,7 +368,8 @@ bool CheckRunningBalances(TFCore& core, const PostingsList& list) {
         const bool own = r.txntype != TxnType::Anchor && r.txntype != TxnType::Diary;
         if (own) {
             if (!r.dppstgdate && previous && previous->pstgdate != r.pstgdate && !dateError) {
-                pr.InfoAtCursor(QStringLiteral("Posting display date error, please rebalance ") + r.pstgdate);
+                pr.InfoAtCursor(QStringLiteral("Posting display date error, please rebalance ") +
+                                PostingDateText(r.pstgdate));
                 dateError = true;
             }
             previous = &r;
@@ -354,9 +395,7 @@ int RowOfTxn(const PostingsList& list, int txnid) {
 }
 
 int RowOnOrAfter(const PostingsList& list, const CalDate& date) {
-    const QString target = CalToDateStr(date);
-    // Stored dates are "yyyy-mm-dd": comparing the texts compares year, then
-    // month, then day.
+    const DateInt target = CalToInt(date);
     for (size_t i = 0; i < list.rows.size(); ++i)
         if (list.rows[i].pstgdate >= target)
             return int(i);

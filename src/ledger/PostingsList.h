@@ -2,13 +2,25 @@
 //
 // A list is loaded whole: the account's record, its period summary, the
 // brought-forward figures, and one row per posting read by one query (the
-// posting joined with its transaction, its contra object, the transaction's
-// channel, pot, category and external account).  The calculated texts of a
-// row (dates, amount columns, running balance, reconciliation mark, type
-// name, ids, names and descriptions) depend only on that row, the list's
-// style and the account, so they are computed when asked for (CellsOf):
-// a screen that paints a few rows of a hundred thousand never computes the
-// rest, and an export computes each row once.
+// posting joined with its transaction).  A row is a small record of numbers:
+// the names of its contra object, pot, category, external account and
+// channel are looked up by id in the list's name tables, and its reference
+// and narrative are kept, as read, in one buffer of the list, so that loading
+// a hundred thousand postings allocates almost nothing per row.  The
+// calculated texts of a row (dates, amount columns, running balance,
+// reconciliation mark, type name, ids, names and descriptions) depend only
+// on that row, the list's style and the account, so they are computed when
+// asked for (CellsOf): a screen that paints a few rows of a hundred thousand
+// never computes the rest, and an export computes each row once.
+//
+// A statement over all dates and channels computes the account's running
+// balances from the rows it reads.  Where the stored ones differ (the first
+// time an account is shown, or after entries), the caller may have them
+// stored at once or later (StoreBalances::Later, then StoreRunningBalances):
+// the view shows the computed figures first and stores them right after its
+// first paint.  Stored running balances are derived data: every reader that
+// relies on them recomputes and compares them first, so a store that fails
+// or never happens leaves figures that the next showing corrects.
 //
 // The commands of the view that write (reconciling, assigning a category or
 // a pot) are here too, each one store transaction, so that what they write
@@ -20,6 +32,8 @@
 #include "ledger/Balances.h"
 #include "ledger/Objects.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -60,25 +74,32 @@ BroughtForward ComputeBroughtForward(const Settings& settings, const ObjRec& acc
 // Txnid order.
 QString PostingsListSql(const PostingsOptions& options);
 
-// One fetched row of the list query.
+// One fetched row of the list query: numbers only (see PostingsList for its
+// names and texts).
 struct PostingRow {
     std::int64_t rowid = 0; // of the pstg row
     int txnid = 0;
     int objid = 0;
-    QString pstgdate; // as stored, "yyyy-mm-dd" ("0000-00-00" for the anchor)
-    bool dppstgdate = false;
-    bool dprngbal = false;
+    DateInt pstgdate = 0; // yyyymmdd as stored; 0 for the anchor's "0000-00-00" or an unreadable date
     Amount amt = 0;
     Amount rngbal = 0;
-    int reconcode = 0;
     Amount recamt = 0;
     int contra = 0;
-    char txntype = ' '; // ' ' when empty
-    int chnum = 0;
-    bool cancelled = false;
+    int chnum = 0;    // the posting's channel
+    int txnchnum = 0; // the transaction's channel, whose name the list shows
     int masterid = 0;
     int instance = 0;
-    QString chname, ref, narrative, name, extaccname, potname, ctgyname;
+    int accid1 = 0;           // the transaction's external account
+    int accid3 = 0;           // its pot
+    int accid4 = 0;           // its category
+    std::uint32_t textAt = 0; // where ref and then narrative start in PostingsList::texts
+    std::uint32_t refLen = 0;
+    std::uint32_t narrLen = 0;
+    int reconcode = 0;
+    char txntype = ' '; // ' ' when empty
+    bool dppstgdate = false;
+    bool dprngbal = false;
+    bool cancelled = false;
 };
 
 // The texts a row shows (see CellsOf).
@@ -97,22 +118,52 @@ struct PostingsList {
     Amount64 negative = 0;          // sum of the amounts below 1
     bool canAssignPot = false;      // some row of type G, P, R, X or Y
     bool canAssignCategory = false; // some row of type P, R, X or Y
+    // True when the rows hold running balances or display flags that differ
+    // from the stored ones and were not stored yet (StoreBalances::Later).
+    bool balancesToStore = false;
+
+    QByteArray texts;             // each row's ref and narrative, UTF-8, as read
+    QHash<int, QString> names;    // every object's name by id
+    QHash<int, QString> channels; // every channel's name by number
+
+    QString ref(const PostingRow& r) const;
+    QString narrative(const PostingRow& r) const;
+    QString name(int objid) const { return names.value(objid); }
+    QString channelName(int chnum) const { return channels.value(chnum); }
 };
+
+// The stored date text of a row's date ("yyyy-mm-dd"; "0000-00-00" for none).
+QString PostingDateText(DateInt date);
+
+enum class StoreBalances { Now, Later };
 
 // Loads the list of accountId (a full refresh): reads the account and its
 // summary, makes sure it has its anchor posting, computes the b/fd figures,
 // in Statement style brings the running balances up to BalAt (SetRngBal),
 // runs the list query and sums the totals.  Counterparties and categories
-// are always listed in Postings style.  False (reported) when the account
-// cannot be read or a query fails.
-bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, PostingsList& list);
+// are always listed in Postings style.  A statement over all dates and
+// channels takes its running balances from the rows as read
+// (RefreshRunningBalances): with StoreBalances::Later the changed ones are
+// only computed, and list.balancesToStore tells the caller to call
+// StoreRunningBalances.  False (reported) when the account cannot be read or
+// a query fails.
+bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, PostingsList& list,
+                  StoreBalances store = StoreBalances::Now);
 
 // Brings the running balances and display flags of the account's postings
 // in list up to date, as SetRngBal would, from the rows as read: changed
-// rows are written and changed in list too.  For a list of every posting of
-// the account (all dates, all channels).  False (reported) on a write
-// failure or a balance beyond the Amount range.
-bool RefreshRunningBalances(TFCore& core, PostingsList& list);
+// rows are changed in list, and written (Now) or left for
+// StoreRunningBalances (Later, setting list.balancesToStore).  For a list of
+// every posting of the account (all dates, all channels).  False (reported)
+// on a write failure or a balance beyond the Amount range.
+bool RefreshRunningBalances(TFCore& core, PostingsList& list, StoreBalances store = StoreBalances::Now);
+
+// Stores the running balances of the list's account when balancesToStore is
+// set: the account's postings are read again and what differs is written
+// (SetRngBal), so that whatever was entered or changed since the list was
+// read is counted.  Clears balancesToStore on success; false (reported) on a
+// failure, nothing then written.
+bool StoreRunningBalances(TFCore& core, PostingsList& list);
 
 // The texts of row i.
 PostingCells CellsOf(const PostingsList& list, int i);

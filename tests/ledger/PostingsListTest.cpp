@@ -78,7 +78,7 @@ TEST_F(PostingsListTest, QueryFiltersAndAnchorRow) {
     auto dates = [](const PostingsList& l) {
         QStringList out;
         for (const PostingRow& r : l.rows)
-            out << r.pstgdate;
+            out << PostingDateText(r.pstgdate);
         return out.join(',');
     };
     EXPECT_EQ(dates(load(bank, PostingsWhen::All, PostingsStyle::Postings)), "2023-12-31,2024-03-01,2024-07-01");
@@ -91,10 +91,11 @@ TEST_F(PostingsListTest, QueryFiltersAndAnchorRow) {
     PostingsList l;
     ASSERT_TRUE(LoadPostings(core, bank, o, l));
     EXPECT_EQ(dates(l), "2023-12-31,2024-02-02,2024-03-01,2024-07-01");
-    EXPECT_EQ(l.rows[0].name, "Shop");
-    EXPECT_EQ(l.rows[0].potname, "Food");
-    EXPECT_EQ(l.rows[0].ctgyname, "Groceries");
-    EXPECT_EQ(l.rows[0].extaccname, "Bank");
+    const PostingCells first = CellsOf(l, 0);
+    EXPECT_EQ(first.dpname, "Shop");
+    EXPECT_EQ(first.potname, "Food");
+    EXPECT_EQ(first.dpnarr, "Groceries");
+    EXPECT_EQ(first.extaccnamedp, "Bank");
     EXPECT_EQ(l.negative, -600);
     EXPECT_TRUE(l.canAssignCategory);
 

@@ -34,9 +34,14 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 // ---- the model ---------------------------------------------------------------
+
+PostingsList& PostingsModel::listForUpdate() {
+    return m_list;
+}
 
 void PostingsModel::setList(PostingsList list) {
     beginResetModel();
@@ -258,6 +263,7 @@ TFPstgs::TFPstgs(TFCore& core, Prompter& prompter, QWidget* parent)
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 4);
     Grid->verticalHeader()->hide();
+    Grid->viewport()->installEventFilter(this);
     Grid->horizontalHeader()->setHighlightSections(false);
     // Widths in characters of the digits' width, never narrower than the
     // column's title.
@@ -470,7 +476,8 @@ void TFPstgs::FullRefresh() {
     BusyScope busy(m_prompter);
     PostingsList list;
     const PostingsOptions o = Options();
-    LoadPostings(m_core, m_accountId, o, list);
+    StoreBalances(); // what an earlier list left to store
+    LoadPostings(m_core, m_accountId, o, list, ::StoreBalances::Later);
     m_account = list.account;
     const bool statement = list.options.style == PostingsStyle::Statement;
     // A filtered channel shows green; the list itself white.
@@ -626,7 +633,26 @@ void TFPstgs::Jump() {
     }
 }
 
+void TFPstgs::StoreBalances() {
+    m_storeQueued = false;
+    PostingsList& l = m_model->listForUpdate();
+    if (l.balancesToStore)
+        StoreRunningBalances(m_core, l);
+}
+
+void TFPstgs::hideEvent(QHideEvent* event) {
+    StoreBalances();
+    QMainWindow::hideEvent(event);
+}
+
 bool TFPstgs::eventFilter(QObject* watched, QEvent* event) {
+    // The running balances shown but not yet stored are stored once the
+    // rows have been painted, so that the user sees them first.
+    if (watched == Grid->viewport() && event->type() == QEvent::Paint && !m_storeQueued &&
+        m_model->list().balancesToStore) {
+        m_storeQueued = true;
+        QTimer::singleShot(0, this, &TFPstgs::StoreBalances);
+    }
     if (watched == JumpDateBox && event->type() == QEvent::MouseButtonPress && JumpDateBox->isEnabled()) {
         CalDate d = DateStrToCal(JumpDateBox->text());
         if (m_prompter.PickDate(d))
@@ -776,6 +802,7 @@ void TFPstgs::BalanceReconciledClick() {
     const PostingRow* p = CurrentPosting();
     if (!p || p->txnid < 1)
         return;
+    StoreBalances(); // the balance recorded is the stored one
     if (BalanceReconItem->isChecked())
         ReconcileBalanceAt(m_core, p->txnid, m_accountId);
     else
@@ -790,7 +817,7 @@ void TFPstgs::SweepClick() {
     const PostingsList& l = m_model->list();
     const bool anchor = p->txntype == TxnType::Anchor;
     const Amount balance = anchor ? l.bfd.amount : p->rngbal;
-    const CalDate date = anchor ? l.bfd.date : DateStrToCal(p->pstgdate);
+    const CalDate date = anchor ? l.bfd.date : IntToCal(p->pstgdate);
     if (SweepBalance(m_core, m_accountId, balance, date))
         RefreshKeepingPosition();
 }
@@ -808,14 +835,15 @@ void TFPstgs::DeleteTxnClick() {
     if (!p || p->txnid < 1)
         return;
     const int txnid = p->txnid;
-    if (p->ref == QStringLiteral("sweep")) {
+    const PostingsList& l = m_model->list();
+    if (l.ref(*p) == QStringLiteral("sweep")) {
         const char a = m_prompter.AskAtCursor(QStringLiteral("Also delete all other transactions in this sweep ?"));
         if (a == 'Y') {
             // A sweep is found by its transactions' date: an external
             // account's posting may carry another date (Date2).
             TxnRec txn;
-            const CalDate date = ReadTxn(m_core, txnid, txn) ? txn.Txndate : DateStrToCal(p->pstgdate);
-            if (DeleteSweep(m_core, date, p->narrative))
+            const CalDate date = ReadTxn(m_core, txnid, txn) ? txn.Txndate : IntToCal(p->pstgdate);
+            if (DeleteSweep(m_core, date, l.narrative(*p)))
                 RefreshKeepingPosition();
             return;
         }

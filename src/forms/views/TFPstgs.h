@@ -51,6 +51,7 @@ public:
 
     void setList(PostingsList list);
     const PostingsList& list() const { return m_list; }
+    PostingsList& listForUpdate();
     void setDescriptionTitle(const QString& title);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -79,6 +80,9 @@ public:
 
     // The full refresh and the refresh that keeps the current transaction.
     void FullRefresh();
+    // Stores the running balances that the list computed and shows but that
+    // were not stored yet (done on its own after the first paint of the rows).
+    void StoreBalances();
     void RefreshKeepingPosition();
     // Jumps by the Position choice.
     void Jump();
@@ -164,6 +168,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void LoadAccount(int accountId);
@@ -181,7 +186,8 @@ private:
     PostingsModel* m_model;
     int m_accountId = 0;
     ObjRec m_account;
-    bool m_guard = false; // ticks being set: their commands do nothing
+    bool m_guard = false;       // ticks being set: their commands do nothing
+    bool m_storeQueued = false; // StoreBalances is due after the paint
 };
 
 // The one postings view, created on first use.

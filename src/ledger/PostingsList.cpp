@@ -297,11 +297,11 @@ bool RefreshRunningBalances(TFCore& core, PostingsList& list, StoreBalances stor
 bool StoreRunningBalances(TFCore& core, PostingsList& list) {
     if (!list.balancesToStore)
         return true;
-    Amount before = 0;
-    if (!RecomputeRngBal(core, list.account.Id, core.settings().BalAt, before))
-        return false;
+    // Tried once: a failure is reported now, and the next loading of the
+    // account finds what is still stale.
     list.balancesToStore = false;
-    return true;
+    Amount before = 0;
+    return RecomputeRngBal(core, list.account.Id, core.settings().BalAt, before);
 }
 
 QString PostingTypeName(char letter) {

@@ -161,8 +161,8 @@ bool RefreshRunningBalances(TFCore& core, PostingsList& list, StoreBalances stor
 // Stores the running balances of the list's account when balancesToStore is
 // set: the account's postings are read again and what differs is written
 // (SetRngBal), so that whatever was entered or changed since the list was
-// read is counted.  Clears balancesToStore on success; false (reported) on a
-// failure, nothing then written.
+// read is counted.  Clears balancesToStore; false (reported) on a failure,
+// nothing then written (the next loading finds the stale figures again).
 bool StoreRunningBalances(TFCore& core, PostingsList& list);
 
 // The texts of row i.

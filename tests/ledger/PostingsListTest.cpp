@@ -5,6 +5,8 @@
 #include "LedgerFixture.h"
 #include "data/Settings.h"
 
+#include <functional>
+
 namespace {
 
 class PostingsListTest : public LedgerFixture {
@@ -164,6 +166,68 @@ TEST_F(PostingsListTest, StatementCellsOfADay) {
     // A pot shows the external account with channel and ref.
     PostingsList pot = load(food, PostingsWhen::All, PostingsStyle::Postings);
     EXPECT_EQ(CellsOf(pot, 0).extaccnamedp, "Bank");
+}
+
+// The view shows the running balances it computed and stores them after its
+// first paint; whatever happened in between, what is stored ends up current.
+TEST_F(PostingsListTest, BalancesStoredAfterShowingCountLaterChanges) {
+    const int t1 = pay(100, D(2024, 2, 1));
+    const int t2 = pay(200, D(2024, 2, 2));
+    const int t3 = pay(300, D(2024, 2, 3));
+    PostingsOptions o;
+    o.style = PostingsStyle::Statement;
+    auto stored = [&](int txnid) {
+        PstgRec p;
+        EXPECT_TRUE(ReadPstg(core, txnid, bank, p));
+        return p.RngBal;
+    };
+    auto loadLater = [&] {
+        PostingsList l;
+        EXPECT_TRUE(LoadPostings(core, bank, o, l, StoreBalances::Later));
+        return l;
+    };
+
+    PostingsList l = loadLater();
+    ASSERT_TRUE(l.balancesToStore);
+    EXPECT_EQ(CellsOf(l, 3).runbal3, "-6.00");
+    EXPECT_NE(stored(t3), -600); // shown, not yet stored
+    // An earlier payment entered before the store is counted.
+    pay(50, D(2024, 1, 15));
+    ASSERT_TRUE(StoreRunningBalances(core, l));
+    EXPECT_FALSE(l.balancesToStore);
+    EXPECT_EQ(stored(t3), -650);
+    EXPECT_FALSE(loadLater().balancesToStore);
+
+    // A transaction cancelled (amended to nothing), then one deleted, each
+    // after a list read with stale figures and before its store.
+    const std::pair<std::function<bool()>, Amount> changes[] = {{[&] { return CancelTransaction(core, t2); }, -460},
+                                                                {[&] { return DeleteTxnById(core, t1); }, -370}};
+    for (const auto& [change, expected] : changes) {
+        pay(10, D(2024, 1, 10));
+        l = loadLater();
+        ASSERT_TRUE(l.balancesToStore);
+        ASSERT_TRUE(change());
+        ASSERT_TRUE(StoreRunningBalances(core, l));
+        EXPECT_EQ(stored(t3), expected);
+        EXPECT_FALSE(loadLater().balancesToStore);
+    }
+
+    // A store that fails writes nothing and is not retried on its own; the
+    // next loading finds the stale figures, shows the right ones, stores them.
+    pay(25, D(2024, 1, 20));
+    l = loadLater();
+    ASSERT_TRUE(core.store().exec(QStringLiteral("CREATE TEMP TRIGGER full_disk BEFORE UPDATE ON pstg.pstg "
+                                                 "BEGIN SELECT RAISE(ABORT, 'disk full'); END")));
+    EXPECT_FALSE(StoreRunningBalances(core, l));
+    EXPECT_FALSE(prompter.messages().isEmpty());
+    EXPECT_FALSE(l.balancesToStore);
+    EXPECT_EQ(stored(t3), -370);
+    ASSERT_TRUE(core.store().exec(QStringLiteral("DROP TRIGGER full_disk")));
+    l = loadLater();
+    ASSERT_TRUE(l.balancesToStore);
+    EXPECT_EQ(l.rows.back().rngbal, -395);
+    ASSERT_TRUE(StoreRunningBalances(core, l));
+    EXPECT_EQ(stored(t3), -395);
 }
 
 TEST_F(PostingsListTest, RunningBalanceCheckReportsFirstMismatchOnce) {

@@ -371,6 +371,14 @@ TFPstgs::TFPstgs(TFCore& core, Prompter& prompter, QWidget* parent)
     connect(Grid->horizontalHeader(), &QHeaderView::sectionResized, this, &TFPstgs::AlignTotals);
     connect(Grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TFPstgs::AlignTotals);
 
+    // Tab follows the layout: the account line left to right, the position
+    // line, then the grid.
+    QWidget* const order[] = {AccountBtn,    AllRdio,       PeriodPlusRdio, PeriodRdio, PeriodBtn, PostingsRdio,
+                              StatementRdio, ChannelCombo,  FirstRdio,      LastRdio,   NowRdio,   BalDateRdio,
+                              LastReconRdio, SpecifiedRdio, JumpDateBox,    GoBtn,      ArrowBtn,  Grid};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
     // As wide as the usual columns need, within the screen.
     QSize size(1240, 640);
     if (const QScreen* screen = QGuiApplication::primaryScreen())

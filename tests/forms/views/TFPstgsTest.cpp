@@ -105,7 +105,7 @@ private Q_SLOTS:
         l.pay(500, MakeDate(2023, 11, 1));
         l.pay(100, MakeDate(2024, 2, 1));
         l.pay(200, MakeDate(2024, 2, 1));
-        l.pay(300, MakeDate(2024, 2, 1));
+        const int last = l.pay(300, MakeDate(2024, 2, 1));
         TFPstgs w(l.core, l.prompter);
         w.Open(l.bank);
         QCOMPARE(w.windowTitle(), QStringLiteral("Postings - External Account "));
@@ -119,6 +119,11 @@ private Q_SLOTS:
         QCOMPARE(w.model()->rowCount(), 5);
         QCOMPARE(Cell(w, 0, PostingsModel::cDescription), QStringLiteral("B/fd from prior records"));
         QCOMPARE(Cell(w, 0, PostingsModel::cPlus), QStringLiteral("+100.00"));
+        // The running balances shown are stored once the rows are painted.
+        QTRY_VERIFY(!w.model()->list().balancesToStore);
+        PstgRec p;
+        QVERIFY(ReadPstg(l.core, last, l.bank, p));
+        QCOMPARE(p.RngBal, 8900);
 
         w.PeriodRdio->click();
         QCOMPARE(w.model()->rowCount(), 4);

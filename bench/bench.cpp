@@ -314,8 +314,9 @@ int main(int argc, char** argv) {
             rows = std::size_t(view->model()->rowCount());
         };
         auto storeAfterPaint = [&] {
-            while (view->model()->list().balancesToStore)
-                QCoreApplication::processEvents();
+            QCoreApplication::processEvents(); // the store queued by the paint
+            if (view->model()->list().balancesToStore)
+                view->StoreBalances();
         };
         // The processor time as well: on a shared machine the wall time
         // also counts the other processes.

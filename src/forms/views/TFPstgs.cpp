@@ -644,6 +644,8 @@ void TFPstgs::Jump() {
 void TFPstgs::StoreBalances() {
     m_storeQueued = false;
     PostingsList& l = m_model->listForUpdate();
+    if (!m_core.store().isOpen())
+        l.balancesToStore = false; // the ledger closed: its next showing finds them
     if (l.balancesToStore)
         StoreRunningBalances(m_core, l);
 }

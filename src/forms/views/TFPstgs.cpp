@@ -658,7 +658,7 @@ void TFPstgs::hideEvent(QHideEvent* event) {
 bool TFPstgs::eventFilter(QObject* watched, QEvent* event) {
     // The running balances shown but not yet stored are stored once the
     // rows have been painted, so that the user sees them first.
-    if (watched == Grid->viewport() && event->type() == QEvent::Paint && !m_storeQueued &&
+    if (event->type() == QEvent::Paint && Grid && watched == Grid->viewport() && !m_storeQueued &&
         m_model->list().balancesToStore) {
         m_storeQueued = true;
         QTimer::singleShot(0, this, &TFPstgs::StoreBalances);

@@ -132,7 +132,7 @@ public:
     QLineEdit* JumpDateBox;
     QPushButton* GoBtn;
     QPushButton* ArrowBtn;
-    QTableView* Grid;
+    QTableView* Grid = nullptr; // made after the jump date box, which is filtered too
     QLabel* TotalsLbl;
     QLabel* PlusTotalLbl;
     QLabel* MinusTotalLbl;

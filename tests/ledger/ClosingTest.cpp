@@ -228,4 +228,42 @@ TEST_F(Closing, OpenAtTransactionDateMovesDatesWithItsQuestions) {
     EXPECT_TRUE(prompter.allAnswered());
 }
 
+TEST(GroupFitTest, KindsAndDates) {
+    ObjRec group, member;
+    group.Id = 12;
+    group.Type = otCtgyGrp;
+    group.Name = QStringLiteral("Bills");
+    group.OpenDate = MakeDate(2020, 1, 1);
+    group.CloseDate = MakeDate(2023, 12, 31);
+    member.Type = otCtgy;
+    member.Name = QStringLiteral("Gas");
+
+    EXPECT_EQ(CheckGroupFit(group, member).code, 0); // no open date
+    member.OpenDate = MakeDate(2019, 1, 1);
+    GroupFit fit = CheckGroupFit(group, member);
+    EXPECT_EQ(fit.code, 1);
+    EXPECT_EQ(fit.text, QStringLiteral(" Group 12 \"Bills\" opened too late for Account / Sub-Group \"Gas\" "));
+    member.OpenDate = MakeDate(2021, 1, 1);
+    member.CloseDate = IntToCal(kNotClosed);
+    fit = CheckGroupFit(group, member);
+    EXPECT_EQ(fit.code, 2);
+    EXPECT_EQ(fit.text, QStringLiteral(" Group 12 \"Bills\" closed too soon for Account / Sub-Group \"Gas\" "));
+    member.CloseDate = MakeDate(2023, 12, 31);
+    fit = CheckGroupFit(group, member);
+    EXPECT_EQ(fit.code, 0);
+    EXPECT_TRUE(fit.text.isEmpty());
+
+    member.Type = otCtgyGrp; // a sub-group of the same family fits
+    EXPECT_EQ(CheckGroupFit(group, member).code, 0);
+    for (int bad : {int(otPot), int(otPgrp), 2, 5}) {
+        member.Type = bad;
+        fit = CheckGroupFit(group, member);
+        EXPECT_EQ(fit.code, 3) << bad;
+        EXPECT_EQ(fit.text, QStringLiteral("Acc/Grp invalid acctype combi"));
+    }
+    member.Type = otCtgy;
+    group.Type = otCtgy; // a leaf is no group
+    EXPECT_EQ(CheckGroupFit(group, member).code, 3);
+}
+
 } // namespace

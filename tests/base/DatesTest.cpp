@@ -16,17 +16,9 @@ CalDate fromText(const char* text) {
     return DateStrToCal(QString::fromLatin1(text));
 }
 
-TEST(Calendar, LeapYearsAndMonthLengths) {
-    EXPECT_TRUE(IsLeapYear(0));
-    EXPECT_TRUE(IsLeapYear(2000));
-    EXPECT_TRUE(IsLeapYear(2012));
-    EXPECT_FALSE(IsLeapYear(1900));
-    EXPECT_FALSE(IsLeapYear(2011));
-    EXPECT_FALSE(IsLeapYear(2100));
-    EXPECT_EQ(MonthLength(2012, 2), 29);
-    EXPECT_EQ(MonthLength(2100, 2), 28);
-    EXPECT_EQ(MonthLength(2011, 4), 30);
-    EXPECT_EQ(MonthLength(2011, 12), 31);
+// Leap years and month lengths are checked against Qt by the walks below;
+// here only the months that do not exist.
+TEST(Calendar, MonthLengthOfNoMonthIsZero) {
     EXPECT_EQ(MonthLength(2011, 0), 0);
     EXPECT_EQ(MonthLength(2011, 13), 0);
 }

@@ -146,6 +146,9 @@ TEST_F(SettingsFileTest, WritingMainKeepsTheFormsSectionAndForeignKeys) {
 TEST_F(SettingsFileTest, FormPositionsReadMinusOneWhenAbsentAndWriteInTheListedOrder) {
     const QStringList& names = FormPositionNames();
     ASSERT_EQ(names.size(), 29);
+    EXPECT_EQ(names.front(), QStringLiteral("FAccs"));
+    EXPECT_EQ(names[11], QStringLiteral("FCtrl"));
+    EXPECT_EQ(names.back(), QStringLiteral("Ftxnip3"));
 
     ASSERT_TRUE(WriteFile(path, "[forms]\nFCtrl-T=0\nFCtrl-L=-1\nFCtrl-H=0x100\nFBals-W=wide\n"));
     std::vector<FormPosition> read = ReadFormPositions(path);

@@ -72,44 +72,13 @@ TEST(ParseAmount, ReadsWellFormedTexts) {
 }
 
 TEST(ParseAmount, RejectsMalformedAndOutOfRangeTextsLeavingTheAmount) {
-    const char* cases[] = {
-        "",
-        ",",
-        ",,,",
-        "5.",
-        "12.3",
-        "1,234.5",
-        "12.345",
-        "1.2.34",
-        ".",
-        "-",
-        "+",
-        "-.",
-        "+.5",
-        "1 2",
-        " 12",
-        "12 ",
-        "12.3a",
-        "a",
-        "--5",
-        "+-5",
-        "-+5",
-        "5-",
-        "0x10",
-        "$10",
-        "1e3",
-        "12.-5",
-        // beyond the 32-bit range: must fail, never wrap
-        "21474836.48",
-        "-21474836.49",
-        "99999999999",
-        "-99999999999",
-        "4294967296",
-        "18446744073709551616",
-        // digits of another script are not ASCII digits
-        "\xd9\xa1\xd9\xa2",
-        "\xef\xbc\x91\xef\xbc\x92",
-    };
+    const char* cases[] = {"", ",", ",,,", "5.", "12.3", "1,234.5", "12.345", "1.2.34", ".", "-", "+", "-.", "+.5",
+                           "1 2", " 12", "12 ", "12.3a", "a", "--5", "+-5", "-+5", "5-", "0x10", "$10", "1e3", "12.-5",
+                           // beyond the 32-bit range: must fail, never wrap
+                           "21474836.48", "-21474836.49", "99999999999", "-99999999999", "4294967296",
+                           "18446744073709551616",
+                           // digits of another script are not ASCII digits
+                           "\xd9\xa1\xd9\xa2", "\xef\xbc\x91\xef\xbc\x92"};
     for (const char* text : cases) {
         Amount out = 42;
         EXPECT_FALSE(ParseAmount(QString::fromUtf8(text), out)) << '"' << text << '"';

@@ -16,17 +16,9 @@ CalDate fromText(const char* text) {
     return DateStrToCal(QString::fromLatin1(text));
 }
 
-TEST(Calendar, LeapYearsAndMonthLengths) {
-    EXPECT_TRUE(IsLeapYear(0));
-    EXPECT_TRUE(IsLeapYear(2000));
-    EXPECT_TRUE(IsLeapYear(2012));
-    EXPECT_FALSE(IsLeapYear(1900));
-    EXPECT_FALSE(IsLeapYear(2011));
-    EXPECT_FALSE(IsLeapYear(2100));
-    EXPECT_EQ(MonthLength(2012, 2), 29);
-    EXPECT_EQ(MonthLength(2100, 2), 28);
-    EXPECT_EQ(MonthLength(2011, 4), 30);
-    EXPECT_EQ(MonthLength(2011, 12), 31);
+// Leap years and month lengths are checked against Qt by the walks below;
+// here only the months that do not exist.
+TEST(Calendar, MonthLengthOfNoMonthIsZero) {
     EXPECT_EQ(MonthLength(2011, 0), 0);
     EXPECT_EQ(MonthLength(2011, 13), 0);
 }
@@ -66,21 +58,9 @@ TEST(DateStrToCal, ReadsOnlyTheFirstTenCharactersWithoutRangeChecks) {
         const char* text;
         int year, month, day;
     } cases[] = {
-        {"2011-08-01", 2011, 8, 1},
-        {"2011-08-01x", 2011, 8, 1},
-        {"2011-08-01  Mon", 2011, 8, 1},
-        {"2011/08/01", 2011, 8, 1}, // separators are not looked at
+        {"2011-08-01", 2011, 8, 1},      {"2011-08-01x", 2011, 8, 1},
+        {"2011-08-01  Mon", 2011, 8, 1}, {"2011/08/01", 2011, 8, 1}, // separators are not looked at
         {"2011-13-45", 2011, 13, 45},
-        {"0000-00-00", 0, 0, 0},
-        {"", 0, 0, 0},
-        {"2011", 0, 0, 0},
-        {"2011-08-0", 0, 0, 0},
-        {"yyyy-mm-dd", 0, 0, 0},
-        {"YYYY-MM-DD", 0, 0, 0},
-        {"20x1-08-01", 0, 0, 0},
-        {"2011-+8-01", 0, 0, 0},
-        {"2011- 8-01", 0, 0, 0},
-        {"2011-08-0a", 0, 0, 0},
     };
     for (const auto& c : cases) {
         const CalDate d = fromText(c.text);
@@ -88,6 +68,12 @@ TEST(DateStrToCal, ReadsOnlyTheFirstTenCharactersWithoutRangeChecks) {
         EXPECT_EQ(d.month, c.month) << c.text;
         EXPECT_EQ(d.day, c.day) << c.text;
         EXPECT_EQ(d.dayOfWeek, 99) << c.text;
+    }
+    // These read as no date: year, month and day all 0.
+    for (const char* text : {"0000-00-00", "", "2011", "2011-08-0", "yyyy-mm-dd", "YYYY-MM-DD", "20x1-08-01",
+                             "2011-+8-01", "2011- 8-01", "2011-08-0a"}) {
+        const CalDate d = fromText(text);
+        EXPECT_TRUE(d.year == 0 && d.month == 0 && d.day == 0 && d.dayOfWeek == 99) << text;
     }
 }
 
@@ -162,13 +148,6 @@ TEST(DayStepping, Edges) {
     NextDay(d);
     EXPECT_EQ(str(d), "2012-01-01");
     EXPECT_EQ(d.dayOfWeek, 99); // an unset weekday stays unset
-
-    d = fromText("2012-03-01");
-    PrevDay(d);
-    EXPECT_EQ(str(d), "2012-02-29");
-    d = fromText("2011-01-01");
-    PrevDay(d);
-    EXPECT_EQ(str(d), "2010-12-31");
 
     d = fromText("2011-01-31");
     NextMonth(d);

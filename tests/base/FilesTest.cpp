@@ -11,11 +11,12 @@
 
 namespace {
 
-// Gives a file a modification time well in the past, so a copy that took the
+// Writes a file dated when: a time well in the past, so a copy that took the
 // time of its own writing is told apart.
-bool setOldTime(const QString& path, const QDateTime& when) {
+bool writeDated(const QString& path, const QByteArray& bytes, const QDateTime& when) {
     QFile f(path);
-    return f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime);
+    return WriteFile(path, bytes) && f.open(QIODevice::ReadWrite) &&
+           f.setFileTime(when, QFileDevice::FileModificationTime);
 }
 
 const QDateTime kOld(QDate(2011, 8, 1), QTime(14, 5, 9));
@@ -53,8 +54,7 @@ TEST(CopyFileKeepDate, CopiesIntoANewFolderKeepingTheModificationTime) {
     const QString to = tmp.path() + QStringLiteral("backup/day/");
     ASSERT_TRUE(QDir().mkpath(from));
     const QByteArray data = QByteArray(200000, 'k') + QByteArray("end");
-    ASSERT_TRUE(WriteFile(from + QStringLiteral("TXN.DB"), data));
-    ASSERT_TRUE(setOldTime(from + QStringLiteral("TXN.DB"), kOld));
+    ASSERT_TRUE(writeDated(from + QStringLiteral("TXN.DB"), data, kOld));
 
     ASSERT_TRUE(CopyFileKeepDate(prompter, QStringLiteral("TXN.DB"), from, to));
     EXPECT_EQ(ReadFile(to + QStringLiteral("TXN.DB")), data);
@@ -62,9 +62,8 @@ TEST(CopyFileKeepDate, CopiesIntoANewFolderKeepingTheModificationTime) {
     EXPECT_EQ(prompter.messages(), QStringList{QStringLiteral("Making directory \"") + to + QStringLiteral("\"")});
 
     // A second copy replaces the first, again with the source's time.
-    ASSERT_TRUE(WriteFile(from + QStringLiteral("TXN.DB"), "short"));
     const QDateTime newer = kOld.addDays(3);
-    ASSERT_TRUE(setOldTime(from + QStringLiteral("TXN.DB"), newer));
+    ASSERT_TRUE(writeDated(from + QStringLiteral("TXN.DB"), "short", newer));
     ASSERT_TRUE(CopyFileKeepDate(prompter, QStringLiteral("TXN.DB"), from, to));
     EXPECT_EQ(ReadFile(to + QStringLiteral("TXN.DB")), QByteArray("short"));
     EXPECT_EQ(QFileInfo(to + QStringLiteral("TXN.DB")).lastModified(), newer);
@@ -98,8 +97,7 @@ TEST(CopyFileKeepDate, RetrySucceedsOnceTheWayIsClear) {
     TempFolder tmp;
     const QString from = tmp.path() + QStringLiteral("from/");
     ASSERT_TRUE(QDir().mkpath(from));
-    ASSERT_TRUE(WriteFile(from + QStringLiteral("PSTG.DB"), "postings"));
-    ASSERT_TRUE(setOldTime(from + QStringLiteral("PSTG.DB"), kOld));
+    ASSERT_TRUE(writeDated(from + QStringLiteral("PSTG.DB"), "postings", kOld));
     // The source is missing at first; it is put in place before the retry.
     QFile::rename(from + QStringLiteral("PSTG.DB"), tmp.file(QStringLiteral("aside")));
     const QString to = tmp.path() + QStringLiteral("to/");
@@ -127,10 +125,9 @@ TEST(CopyFolderFiles, CopiesPlainFilesButNotSubfolders) {
     const QString to = tmp.path() + QStringLiteral("BACKUP/");
     ASSERT_TRUE(QDir().mkpath(from + QStringLiteral("sub")));
     ASSERT_TRUE(WriteFile(from + QStringLiteral("OBJ.DB"), "o"));
-    ASSERT_TRUE(WriteFile(from + QStringLiteral("TXN.DB"), "t"));
+    ASSERT_TRUE(writeDated(from + QStringLiteral("TXN.DB"), "t", kOld));
     ASSERT_TRUE(WriteFile(from + QStringLiteral(".hidden"), "h"));
     ASSERT_TRUE(WriteFile(from + QStringLiteral("sub/inner.txt"), "i"));
-    ASSERT_TRUE(setOldTime(from + QStringLiteral("TXN.DB"), kOld));
 
     EXPECT_TRUE(CopyFolderFiles(prompter, from, to));
     QStringList copied = QDir(to).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);

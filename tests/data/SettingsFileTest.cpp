@@ -143,14 +143,6 @@ TEST_F(SettingsFileTest, WritingMainKeepsTheFormsSectionAndForeignKeys) {
     EXPECT_EQ(ReadFormPositions(path)[11].top, 0);
 }
 
-TEST_F(SettingsFileTest, AnUnwritableSettingsFileIsReportedAndTheNoticeHidden) {
-    const QString bad = dir.file(QStringLiteral("missing/KOVRALDB.INI"));
-    EXPECT_FALSE(WriteSettings(prompter, bad, Settings{}));
-    EXPECT_EQ(prompter.messages(), QStringList{QStringLiteral("Unable to write to ") + bad});
-    ASSERT_FALSE(prompter.notices().isEmpty());
-    EXPECT_TRUE(prompter.notices().back().isEmpty());
-}
-
 TEST_F(SettingsFileTest, FormPositionsReadMinusOneWhenAbsentAndWriteInTheListedOrder) {
     const QStringList& names = FormPositionNames();
     ASSERT_EQ(names.size(), 29);
@@ -204,8 +196,8 @@ TEST_F(SettingsFileTest, ReadingThroughTheCoreRefreshesTheControlWindow) {
 // file is kept where it is.
 TEST_F(SettingsFileTest, DamagedLinesSpoilOnlyTheirOwnKeys) {
     ASSERT_TRUE(WriteFile(path, QByteArray("[main]\r\nDBvn=12\r\nDatabaseName=Caf\xe9 \xa3\r\nDefaultPotId=1\xff"
-                              "2\r\nBalFrom=20240101\r\nJunk=\x00\x01\x02\r\nDormantAfter=90\r\n",
-                              101)));
+                                           "2\r\nBalFrom=20240101\r\nJunk=\x00\x01\x02\r\nDormantAfter=90\r\n",
+                                           101)));
     EXPECT_FALSE(SetAsideUnreadableSettings(prompter, path));
     Settings s;
     s.Today = MakeDate(2024, 6, 15);

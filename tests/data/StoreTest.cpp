@@ -1,19 +1,14 @@
 // The table store and the ledger tables: transactions over several files,
-// the null rules, lower() in every alphabet, the strictness switches, errors
-// reaching the user as the store's own message, and the layout of the nine
-// tables.
+// the null rules, the strictness switches, errors reaching the user as the
+// store's own message, and the layout of the nine tables.
 #include "data/Store.h"
 #include "data/Tables.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
-#include <QDir>
 #include <QFile>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,10 +24,7 @@ protected:
         return OpenLedgerStore(store, dir.path(), false);
     }
 
-    int count(const QString& table) {
-        Query q(store, QStringLiteral("SELECT count(*) AS n FROM %1").arg(table));
-        return q.next() ? q.integer("n") : -1;
-    }
+    std::int64_t count(const QString& table) { return Scalar(store, QStringLiteral("SELECT count(*) FROM ") + table); }
 
     // One write to each of obj, txn and pstg.
     void writeThree(int id) {
@@ -48,59 +40,12 @@ protected:
         EXPECT_EQ(count(QStringLiteral("pstg")), n);
     }
 
-    static bool hasColumn(Store& s, const char* table, const char* column) {
-        Query q(s, QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(QString::fromLatin1(table)));
-        return q.prepared() && q.hasColumn(column);
-    }
-
     TempFolder dir;
     ScriptedPrompter prompter;
     Store store{prompter};
 };
 
-// Sets or clears the immutable flag of a file or folder (root may write
-// through plain permissions).  False where the file system has no such flag.
-bool setImmutable(const QString& path, bool on) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return ok;
-}
-
-class ImmutableGuard {
-public:
-    explicit ImmutableGuard(const QString& path) : m_path(path), m_on(setImmutable(path, true)) {}
-    ~ImmutableGuard() {
-        if (m_on)
-            setImmutable(m_path, false);
-    }
-    bool on() const { return m_on; }
-
-private:
-    QString m_path;
-    bool m_on;
-};
-
 } // namespace
-
-TEST_F(StoreTest, ScopeLeftWithoutCommitWritesNoTable) {
-    {
-        StoreTransaction t(store);
-        ASSERT_TRUE(t.ok());
-        ASSERT_NO_FATAL_FAILURE(writeThree(1));
-    }
-    expectCounts(0);
-    ASSERT_TRUE(reopen());
-    expectCounts(0);
-    EXPECT_TRUE(prompter.messages().isEmpty());
-}
 
 TEST_F(StoreTest, InnerScopeWithoutCommitRollsBackTheOuterCommit) {
     {
@@ -174,21 +119,6 @@ TEST_F(StoreTest, ColumnSharedByJoinedTablesReadsTheFirstTable) {
     EXPECT_EQ(q.text("Type"), QStringLiteral("P"));
 }
 
-TEST_F(StoreTest, LowerFoldsEveryAlphabetSoNamesMatch) {
-    ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type, Name) VALUES (1, 4, 'ÉCOLE Dupré'),"
-                                          " (2, 4, 'МОСКВА Банк'), (3, 4, 'ecole dupre')")));
-    Query q(store, SharedSql::ObjectByName);
-    q.bind("lname", QStringLiteral("école dupré")).bind("acctype", otCpty);
-    ASSERT_TRUE(q.next());
-    EXPECT_EQ(q.integer("id"), 1);
-    EXPECT_FALSE(q.next()); // the unaccented name is another name
-
-    q.reset();
-    q.bind("lname", QStringLiteral("москва банк")).bind("acctype", otCpty);
-    ASSERT_TRUE(q.next());
-    EXPECT_EQ(q.integer("id"), 2);
-}
-
 TEST_F(StoreTest, DoubleQuotedLiteralsAndMisspeltColumnsAreErrors) {
     ASSERT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type, Name) VALUES (1, 6, 'Food')")));
     Query dq(store, QStringLiteral("SELECT Id FROM obj WHERE Name = \"Food\""));
@@ -236,52 +166,6 @@ TEST_F(StoreTest, MissingTableFileIsReportedWithoutCreate) {
     EXPECT_FALSE(store.exec(QStringLiteral("SELECT 1"))); // a closed store refuses quietly, without crashing
 }
 
-TEST_F(StoreTest, WritesToAReadOnlyDatabaseFailWithTheStoreMessage) {
-    ASSERT_TRUE(store.exec(QStringLiteral("PRAGMA query_only = 1")));
-    Query ins(store, QStringLiteral("INSERT INTO obj (Id, Type) VALUES (:id, 6)"));
-    ins.bind("id", 1);
-    EXPECT_FALSE(ins.exec());
-    ASSERT_EQ(prompter.messages().size(), 1);
-    EXPECT_EQ(prompter.messages().front(), QStringLiteral("attempt to write a readonly database"));
-    {
-        StoreTransaction t(store);
-        EXPECT_FALSE(store.exec(QStringLiteral("UPDATE txn SET Amt = 1")));
-        EXPECT_FALSE(t.commit());
-    }
-    // Reading still works.
-    EXPECT_EQ(count(QStringLiteral("obj")), 0);
-}
-
-TEST_F(StoreTest, AnImmutableTableFileRefusesWrites) {
-    store.close();
-    ImmutableGuard guard(dir.file(QStringLiteral("TXN.DB")));
-    if (!guard.on())
-        GTEST_SKIP() << "file system without an immutable flag";
-    ASSERT_TRUE(OpenLedgerStore(store, dir.path(), false));
-    {
-        StoreTransaction t(store);
-        EXPECT_TRUE(store.exec(QStringLiteral("INSERT INTO obj (Id, Type) VALUES (1, 6)")));
-        EXPECT_FALSE(store.exec(QStringLiteral("INSERT INTO txn (Id, Type) VALUES (1, 'P')")));
-        EXPECT_FALSE(t.commit());
-    }
-    ASSERT_FALSE(prompter.messages().isEmpty());
-    EXPECT_EQ(prompter.messages().front(), QStringLiteral("attempt to write a readonly database"));
-    EXPECT_EQ(count(QStringLiteral("obj")), 0);
-}
-
-TEST_F(StoreTest, AnImmutableFolderRefusesWritesWithoutCrashing) {
-    ImmutableGuard guard(dir.path());
-    if (!guard.on())
-        GTEST_SKIP() << "file system without an immutable flag";
-    // The rollback journal cannot be created beside the table file.
-    Query ins(store, QStringLiteral("INSERT INTO obj (Id, Type) VALUES (1, 6)"));
-    EXPECT_FALSE(ins.exec());
-    ASSERT_EQ(prompter.messages().size(), 1);
-    EXPECT_FALSE(prompter.messages().front().isEmpty());
-    EXPECT_EQ(prompter.messages().front(), store.lastError());
-    EXPECT_EQ(count(QStringLiteral("obj")), 0);
-}
-
 TEST_F(StoreTest, AFullDiskDoomsTheTransactionAndKeepsTheOldRows) {
     ASSERT_NO_FATAL_FAILURE(writeThree(1));
     Query pages(store, QStringLiteral("PRAGMA txn.page_count"));
@@ -305,12 +189,12 @@ TEST_F(StoreTest, AFullDiskDoomsTheTransactionAndKeepsTheOldRows) {
 }
 
 TEST_F(StoreTest, ColumnsOfACachedStatementFollowALayoutChange) {
-    EXPECT_FALSE(hasColumn(store, "channel", "Extra"));
+    EXPECT_FALSE(HasColumn(store, QStringLiteral("channel"), "Extra"));
     {
         Query held(store, QStringLiteral("SELECT * FROM channel LIMIT 0"));
         ASSERT_TRUE(store.exec(QStringLiteral("ALTER TABLE channel ADD Extra INTEGER")));
     } // released after the change: not to be reused with the old columns
-    EXPECT_TRUE(hasColumn(store, "channel", "Extra"));
+    EXPECT_TRUE(HasColumn(store, QStringLiteral("channel"), "Extra"));
 
     // A query released after its connection closed is not handed to the next.
     {
@@ -328,16 +212,6 @@ TEST_F(StoreTest, PostingsAreWalkedThroughTheAcPstgIndex) {
     while (plan.next())
         detail += plan.text("detail") + QLatin1Char('\n');
     EXPECT_TRUE(detail.contains(QStringLiteral("AcPstg"))) << detail.toStdString();
-}
-
-TEST_F(StoreTest, SharedQueriesPrepare) {
-    for (const QString* sql : {&SharedSql::PostingsOfAccount, &SharedSql::GroupMembers, &SharedSql::TxnsForArchive,
-                               &SharedSql::AccountsProvidedBy, &SharedSql::ObjectByName, &SharedSql::SweepsOfDay,
-                               &SharedSql::InstancesOfMaster, &SharedSql::TxnsByDate, &SharedSql::AllObjects}) {
-        Query q(store, *sql);
-        EXPECT_TRUE(q.prepared()) << sql->toStdString();
-    }
-    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST(StoreDateTime, StoredFormsReadAsLocalTimesAndOthersNot) {

@@ -9,6 +9,7 @@
 #include "forms/WidgetPrompter.h"
 #include "ledger/Database.h"
 #include "ledger/Objects.h"
+#include "support/TestFiles.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -210,22 +211,16 @@ private Q_SLOTS:
         QCOMPARE(rpr.width, -1);
     }
 
-    // Closing the control window ends the program with every other window.
-    void closingTakesTheOtherWindowsAlong() {
+    // Closing the control window ends the program with every other window and
+    // writes the settings.
+    void closingTakesTheOtherWindowsAlongAndWritesTheSettings() {
         QWidget other;
         other.show();
+        m_core->settings().DatabaseName = QStringLiteral("Closed");
         m_ctrl->close();
         QVERIFY(!other.isVisible());
         QVERIFY(!m_core->databaseDetails.open);
-    }
-
-    void closingWritesTheSettings() {
-        m_core->settings().DatabaseName = QStringLiteral("Closed");
-        m_ctrl->close();
-        QVERIFY(!m_core->databaseDetails.open);
-        QFile ini(folder() + QStringLiteral("KOVRALDB.INI"));
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(ini.readAll());
+        const QString text = ReadText(folder() + QStringLiteral("KOVRALDB.INI"));
         QVERIFY(text.contains(QStringLiteral("DatabaseName=Closed")));
         QVERIFY(text.contains(QStringLiteral("[forms]")));
         QVERIFY(text.contains(QStringLiteral("GenTo=20240615")));

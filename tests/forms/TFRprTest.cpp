@@ -4,14 +4,7 @@
 #include "forms/TFRpr.h"
 
 #include "ModalDriver.h"
-#include "data/Core.h"
-#include "data/Store.h"
-#include "data/Tables.h"
-#include "ledger/Database.h"
-#include "ledger/Objects.h"
-#include "ledger/Transactions.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempFolder.h"
+#include "support/WindowLedger.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -22,42 +15,21 @@
 class TFRprTest : public QObject {
     Q_OBJECT
 
-    // A data folder under a temporary program folder with one payment.
-    struct Fixture {
-        TempFolder program;
-        ScriptedPrompter prompter;
-        TFCore core{prompter};
+    // A ledger with one payment; the program folder is its data folder.
+    struct Fixture : WindowLedger {
         int payId = 0, category = 0;
         bool ready = false; // every step of the setup succeeded
 
-        int add(int kind, const QString& name) {
-            ObjRec r;
-            InitObjRec(r);
-            r.Type = kind;
-            r.Name = name;
-            r.CloseDate = IntToCal(kNotClosed);
-            return AddObj(core, r) && EnsureAnchor(core, r.Id) ? r.Id : 0;
-        }
         Fixture() {
-            core.setProgramFolder(program.path());
-            SetDataFolder(core, program.path() + QStringLiteral("DATA/"));
-            if (OpenDatabase(core) != OpenResult::Opened)
+            if (!open())
                 return;
-            const int bank = add(otExtAcc, QStringLiteral("Bank"));
-            const int shop = add(otCpty, QStringLiteral("Shop"));
-            const int pot = add(otPot, QStringLiteral("Food"));
-            category = add(otCtgy, QStringLiteral("Groceries"));
-            TxnRec t;
-            InitTxnRec(t);
-            t.Type = 'P';
-            t.Amt = 1234;
-            t.Txndate = MakeDate(2024, 3, 1);
-            t.Accid1 = bank;
-            t.Accid2 = shop;
-            t.Accid3 = pot;
-            t.Accid4 = category;
-            ready = bank && shop && pot && category && AddTxn(core, t) && MakePostings(core, t);
-            payId = t.Id;
+            core.setProgramFolder(dir.path());
+            const int bank = addObj(otExtAcc, QStringLiteral("Bank"));
+            const int shop = addObj(otCpty, QStringLiteral("Shop"));
+            const int pot = addObj(otPot, QStringLiteral("Food"));
+            category = addObj(otCtgy, QStringLiteral("Groceries"));
+            payId = pay(1234, MakeDate(2024, 3, 1), bank, shop, pot, category);
+            ready = bank && shop && pot && category && payId;
             prompter.clearRecorded();
         }
         bool damage() {

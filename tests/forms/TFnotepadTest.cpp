@@ -35,17 +35,6 @@ private Q_SLOTS:
         pad.close();
     }
 
-    void missingFileGivesEmptyMemo() {
-        TempFolder folder;
-        TFnotepad pad(folder.path());
-        pad.show();
-        QVERIFY(pad.Loaded());
-        QVERIFY(pad.Memo->toPlainText().isEmpty());
-        pad.close();
-        // Nothing typed: no file appears.
-        QVERIFY(!QFile::exists(folder.file("npad.txt")));
-    }
-
     void savesAfterTheLastChange() {
         TempFolder folder;
         TFnotepad pad(folder.path());

@@ -25,19 +25,6 @@ QString lastChance(const QString& date) {
     return QStringLiteral("OK to archive txns older than ") + date + QStringLiteral(" (last chance)?");
 }
 
-void writeFile(const QString& path, const QByteArray& bytes, const QDateTime& modified) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    ASSERT_TRUE(f.flush());
-    ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class ArchiveTest : public LedgerFixture {
 protected:
     QString prog, data;
@@ -122,8 +109,11 @@ protected:
 
 TEST_F(ArchiveTest, RemovesWhatLiesBeforeTheDateKeepsBalancesAndLeavesARunnableCopy) {
     const QDateTime stamp(QDate(2020, 3, 4), QTime(5, 6, 7));
-    writeFile(prog + "kovral", "program", stamp);
-    writeFile(prog + "npad.txt", "notes", stamp);
+    for (const char* name : {"kovral", "npad.txt"}) {
+        QFile f(prog + name);
+        ASSERT_TRUE(WriteFile(prog + name, name) && f.open(QIODevice::ReadWrite) &&
+                    f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    }
 
     // Leave: all their dates are before 2024-01-01.
     const int early = payment(1000, D(2023, 5, 10));
@@ -191,7 +181,7 @@ TEST_F(ArchiveTest, RemovesWhatLiesBeforeTheDateKeepsBalancesAndLeavesARunnableC
     // and settings that end the day before the archive date.
     const QString folder = archiveFolder();
     for (const char* name : {"kovral", "npad.txt"}) {
-        EXPECT_EQ(readFile(folder + name), readFile(prog + name)) << name;
+        EXPECT_EQ(ReadFile(folder + name), ReadFile(prog + name)) << name;
         EXPECT_EQ(QFileInfo(folder + name).lastModified(), stamp) << name;
     }
     EXPECT_FALSE(QFileInfo::exists(folder + "DATA/" + FolderLockName()));
@@ -214,11 +204,7 @@ TEST_F(ArchiveTest, RemovesWhatLiesBeforeTheDateKeepsBalancesAndLeavesARunnableC
     ASSERT_EQ(OpenDatabase(copy), OpenResult::Opened);
     EXPECT_EQ(copy.databaseDetails.endDateText, QStringLiteral("This is an archive"));
     EXPECT_EQ(copy.databaseDetails.endDateValue, QStringLiteral("2023-12-31"));
-    {
-        Query q(copy.store(), QStringLiteral("SELECT count(*) FROM txn"));
-        ASSERT_TRUE(q.next());
-        EXPECT_EQ(size_t(q.int64(0)), before.size());
-    }
+    EXPECT_EQ(size_t(Scalar(copy.store(), QStringLiteral("SELECT count(*) FROM txn"))), before.size());
     CloseDatabase(copy);
     EXPECT_TRUE(p2.messages().isEmpty()) << p2.messages().join(" | ").toStdString();
 }

@@ -363,11 +363,10 @@ TEST_F(Balances, AutoRefreshMovesThePeriodAndRebalances) {
     EXPECT_EQ(CalToInt(s.BalFrom), 20200101);
 }
 
+// The period dialog's test covers the common answers (a year from 6 April,
+// the rolling year to 2024-06-15, the year start caption and year texts);
+// these are the edges.
 TEST(BalancePeriod, FinancialYearsAndTheirLabels) {
-    const BalPeriod w = WholeFinancialYear(2011, 6, 4);
-    EXPECT_EQ(CalToInt(w.from), 20110406);
-    EXPECT_EQ(CalToInt(w.to), 20120405);
-    EXPECT_EQ(w.label, QStringLiteral("2011/12"));
     EXPECT_EQ(WholeFinancialYear(2011, 1, 1).label, QStringLiteral("2011"));
     EXPECT_EQ(CalToInt(WholeFinancialYear(2011, 1, 1).to), 20111231);
     EXPECT_EQ(FinancialYearLabel(1999, 1, 7), QStringLiteral("1999/00"));
@@ -379,13 +378,8 @@ TEST(BalancePeriod, FinancialYearsAndTheirLabels) {
     EXPECT_EQ(CalToInt(cur.to), 20240210);
     EXPECT_EQ(cur.label, QStringLiteral("2023/24"));
 
-    const BalPeriod roll = RollingYearToToday(MakeDate(2024, 6, 15));
-    EXPECT_EQ(CalToInt(roll.from), 20230616);
-    EXPECT_EQ(CalToInt(roll.to), 20240615);
-    EXPECT_TRUE(roll.label.isEmpty());
     EXPECT_EQ(CalToInt(RollingYearToToday(MakeDate(2024, 2, 29)).from), 20230301);
     EXPECT_TRUE(IsNullDate(YearOnDayBack(CalDate())));
-    EXPECT_EQ(YearStartCaption(6, 4), QStringLiteral("06/04"));
 }
 
 TEST(BalancePeriod, YearAndYearStartAnswers) {
@@ -401,10 +395,7 @@ TEST(BalancePeriod, YearAndYearStartAnswers) {
         EXPECT_EQ(d, c.day) << c.text;
         EXPECT_EQ(m, c.month) << c.text;
     }
-    int y = 0;
-    EXPECT_TRUE(ParseFinancialYear(QStringLiteral("2011"), y));
-    EXPECT_EQ(y, 2011);
-    EXPECT_FALSE(ParseFinancialYear(QStringLiteral("yyyy"), y));
+    int y = 2011;
     EXPECT_FALSE(ParseFinancialYear(QStringLiteral("-5"), y));
     EXPECT_FALSE(ParseFinancialYear(QStringLiteral("99999"), y));
     EXPECT_EQ(y, 2011);

@@ -139,6 +139,7 @@ TEST(CrashSafety, SettingsWriteOnAFullDiskKeepsTheOldFile) {
 
     EXPECT_FALSE(written);
     EXPECT_EQ(p.messages(), QStringList{QStringLiteral("Unable to write to ") + path});
+    EXPECT_TRUE(p.notices().back().isEmpty()); // the saving notice is taken down
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList({SettingsFileName() + QStringLiteral(".*")}, QDir::Files), QStringList{});
 }
@@ -149,23 +150,15 @@ TEST(CrashSafety, SettingsWriteOnAFullDiskKeepsTheOldFile) {
 // it a second time).
 TEST(CrashSafety, UpgradeStepThatCommittedIsNotRunTwice) {
     TempFolder dir;
-    {
-        ScriptedPrompter p;
-        TFCore core(p);
-        ASSERT_TRUE(OpenLedgerStore(core.store(), dir.path(), true, 12));
-        Store& s = core.store();
-        ASSERT_TRUE(s.exec(QStringLiteral(
-            "INSERT INTO obj (Id, Type, Name, CloseDate) VALUES (1, 1, 'Bank', 99999999), (2, 4, 'Shop', 99999999),"
-            " (3, 6, 'Pot', 99999999);"
-            "INSERT INTO txn (Id, Type, Amt, Txndate, Date2, Cancelled, Accid1, Accid2, Accid3, Accid4, Masterid,"
-            " Instance) VALUES (1, 'P', 500, '2024-01-05', '2024-01-05', 0, 1, 2, 3, 0, 0, 0);"
-            "INSERT INTO pstg (Txnid, Objid, Amt, Pstgdate, Txntype) VALUES (1, 1, -500, '2024-01-05', 'P'),"
-            " (1, 2, 500, '2024-01-05', 'P'), (1, 3, -500, '2024-01-05', 'P')")));
-        s.close();
-        core.settings().DBvn = 12;
-        SetDataFolder(core, dir.path());
-        ASSERT_TRUE(WriteSettings(core));
-    }
+    ASSERT_TRUE(MakeLedgerFolder(
+        dir.path(), 12,
+        {"INSERT INTO obj (Id, Type, Name, CloseDate) VALUES (1, 1, 'Bank', 99999999), (2, 4, 'Shop', 99999999),"
+         " (3, 6, 'Pot', 99999999)",
+         "INSERT INTO txn (Id, Type, Amt, Txndate, Date2, Cancelled, Accid1, Accid2, Accid3, Accid4, Masterid,"
+         " Instance) VALUES (1, 'P', 500, '2024-01-05', '2024-01-05', 0, 1, 2, 3, 0, 0, 0)",
+         "INSERT INTO pstg (Txnid, Objid, Amt, Pstgdate, Txntype) VALUES (1, 1, -500, '2024-01-05', 'P'),"
+         " (1, 2, 500, '2024-01-05', 'P'), (1, 3, -500, '2024-01-05', 'P')"},
+        "[main]\nDBvn=12\n"));
     const QString convert = QStringLiteral("Database will be converted, have you backed it up?");
     {
         ScriptedPrompter p;
@@ -192,14 +185,8 @@ TEST(CrashSafety, UpgradeStepThatCommittedIsNotRunTwice) {
     ASSERT_EQ(OpenDatabase(core), OpenResult::Opened);
     EXPECT_TRUE(p.allAnswered());
     EXPECT_EQ(core.settings().DBvn, 18);
-    Query cats(core.store(), QStringLiteral("SELECT count(*) FROM obj WHERE Name = 'Default Category'"));
-    ASSERT_TRUE(cats.next());
-    EXPECT_EQ(cats.int64(0), 1);
-    cats.reset();
-    Query posts(core.store(), QStringLiteral("SELECT count(*) FROM pstg WHERE Txnid = 1"));
-    ASSERT_TRUE(posts.next());
-    EXPECT_EQ(posts.int64(0), 4);
-    posts.reset();
+    EXPECT_EQ(Scalar(core.store(), QStringLiteral("SELECT count(*) FROM obj WHERE Name = 'Default Category'")), 1);
+    EXPECT_EQ(Scalar(core.store(), QStringLiteral("SELECT count(*) FROM pstg WHERE Txnid = 1")), 4);
     EXPECT_TRUE(CloseDatabase(core));
 }
 

@@ -37,37 +37,20 @@ struct TypeCase {
 } // namespace
 
 TEST_F(Postings, EachTypePostsItsAccountsWithSignsContrasDatesAndChannel) {
+    // One row per type: {role, contra, amount, on Date2, channel} for each posting.
+    // clang-format off
     const std::vector<TypeCase> cases = {
-        {'P',
-         {{1, 2, -1234, true, true},
-          {2, 1, 1234, true, false},
-          {3, 2, -1234, false, false},
-          {4, 2, -1234, false, false}}},
-        {'X',
-         {{1, 2, -1234, true, true},
-          {2, 1, 1234, true, false},
-          {3, 2, -1234, false, false},
-          {4, 2, -1234, false, false}}},
-        {'R',
-         {{1, 2, 1234, true, true},
-          {2, 1, -1234, true, false},
-          {3, 2, 1234, false, false},
-          {4, 2, 1234, false, false}}},
-        {'Y',
-         {{1, 2, 1234, true, true},
-          {2, 1, -1234, true, false},
-          {3, 2, 1234, false, false},
-          {4, 2, 1234, false, false}}},
-        {'C',
-         {{1, 2, -1234, true, true},
-          {2, 1, 1234, true, false},
-          {3, 4, -1234, false, false},
-          {4, 3, 1234, false, false}}},
+        {'P', {{1, 2, -1234, 1, 1}, {2, 1, 1234, 1, 0}, {3, 2, -1234, 0, 0}, {4, 2, -1234, 0, 0}}},
+        {'X', {{1, 2, -1234, 1, 1}, {2, 1, 1234, 1, 0}, {3, 2, -1234, 0, 0}, {4, 2, -1234, 0, 0}}},
+        {'R', {{1, 2, 1234, 1, 1}, {2, 1, -1234, 1, 0}, {3, 2, 1234, 0, 0}, {4, 2, 1234, 0, 0}}},
+        {'Y', {{1, 2, 1234, 1, 1}, {2, 1, -1234, 1, 0}, {3, 2, 1234, 0, 0}, {4, 2, 1234, 0, 0}}},
+        {'C', {{1, 2, -1234, 1, 1}, {2, 1, 1234, 1, 0}, {3, 4, -1234, 0, 0}, {4, 3, 1234, 0, 0}}},
         // A cash transfer posts its two external accounts only, even with Accid3/4 set.
-        {'T', {{1, 2, -1234, true, true}, {2, 1, 1234, true, false}}},
+        {'T', {{1, 2, -1234, 1, 1}, {2, 1, 1234, 1, 0}}},
         // A pot transfer is dated Txndate and carries no channel.
-        {'G', {{1, 2, -1234, false, false}, {2, 1, 1234, false, false}}},
+        {'G', {{1, 2, -1234, 0, 0}, {2, 1, 1234, 0, 0}}},
     };
+    // clang-format on
     for (const TypeCase& c : cases) {
         SCOPED_TRACE(std::string(1, c.type));
         int ids[5] = {0, bank, shop, food, groceries};

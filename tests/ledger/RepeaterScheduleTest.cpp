@@ -254,12 +254,13 @@ TEST_F(RepeaterGeneration, NoScheduleMakesNothingAndStaysActive) {
             "(3, 'M', 20240101, 0, 1, 'P', 100, %1, %2, 0), (4, 'Q', 20240101, 1, 1, 'P', 100, %1, %2, 2)")
             .arg(bank)
             .arg(shop)));
-    const QString before = QStringLiteral("SELECT group_concat(Id || coalesce(Freq, '~') || Gento || RptActive || "
-                                          "coalesce(EditTS, '-'), ',') FROM rptr");
-    Query q0(core.store(), before);
-    ASSERT_TRUE(q0.next());
-    const QString snapshot = q0.text(0);
-    q0.reset();
+    // Every row's schedule fields and edit time, as one text.
+    auto rows = [&] {
+        Query q(core.store(), QStringLiteral("SELECT group_concat(Id || coalesce(Freq, '~') || Gento || RptActive || "
+                                             "coalesce(EditTS, '-'), ',') FROM rptr"));
+        return q.next() ? q.text(0) : QStringLiteral("<failed>");
+    };
+    const QString snapshot = rows();
     ASSERT_TRUE(GenerateAllRepeaters(core));
     for (int id = 1; id <= 4; ++id) {
         RptrRec r = reread(id);
@@ -267,9 +268,7 @@ TEST_F(RepeaterGeneration, NoScheduleMakesNothingAndStaysActive) {
         EXPECT_TRUE(reread(id).RptActive) << id;
     }
     EXPECT_EQ(count("SELECT count(*) FROM txn"), 0);
-    Query q1(core.store(), before);
-    ASSERT_TRUE(q1.next());
-    EXPECT_EQ(q1.text(0), snapshot);
+    EXPECT_EQ(rows(), snapshot);
 }
 
 TEST_F(RepeaterGeneration, MissingAccountStopsAndStaysActive) {
@@ -395,60 +394,51 @@ TEST_F(RepeaterGeneration, GenerateForMasterAndZeroMaster) {
     EXPECT_EQ(prompter.messages(), QStringList{"Program error : Trying to gen insts for zero master"});
 }
 
-class RepeaterLimit : public RepeaterFixture {
-protected:
-    int monthly = 0;
-    void SetUp() override {
-        RepeaterFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        RptrRec r = payment('M', 1, D(2024, 6, 1));
-        monthly = store(r);
-        core.settings().BalAt = D(2026, 12, 31); // today is 2024-06-15
-    }
-    QString lastDate() { return instanceDates(monthly).back(); }
+// The bound of a generation when the balance date lies more than a year
+// ahead of today (2024-06-15): the monthly repeater from 2024-06-01 is made up
+// to the first instance after the bound chosen.
+struct LimitCase {
+    const char* name;
+    DateInt balAt;
+    bool active;
+    int choice;   // -1: not asked
+    char confirm; // ' ': not asked
+    const char* lastDate;
 };
 
-TEST_F(RepeaterLimit, OneYearAhead) {
-    prompter.expectChoice("Balance date 2026-12-31 is distant! Generate repeaters to ...", 2);
-    ASSERT_TRUE(GenerateAllRepeaters(core));
-    EXPECT_EQ(prompter.messages(), QStringList{"g_balat = 2026-12-31; one year ahead = 2025-06-15"});
-    EXPECT_EQ(lastDate(), "2025-07-01");
-}
+class RepeaterLimit : public RepeaterFixture, public ::testing::WithParamInterface<LimitCase> {};
 
-TEST_F(RepeaterLimit, BalanceDateConfirmedOrNot) {
-    prompter.expectChoice("Balance date 2026-12-31 is distant! Generate repeaters to ...", 1);
-    prompter.expectQuestion("Generate repeaters all the way to 2026-12-31 - are you sure?", 'N');
+TEST_P(RepeaterLimit, AsksOnlyWhenDistant) {
+    const LimitCase& c = GetParam();
+    RptrRec r = payment('M', 1, D(2024, 6, 1));
+    r.RptActive = c.active;
+    const int monthly = store(r);
+    core.settings().BalAt = IntToCal(c.balAt);
+    const QString at = IntToDateStr(c.balAt);
+    if (c.choice >= 0)
+        prompter.expectChoice("Balance date " + at + " is distant! Generate repeaters to ...", c.choice);
+    if (c.confirm != ' ')
+        prompter.expectQuestion("Generate repeaters all the way to " + at + " - are you sure?", c.confirm);
     ASSERT_TRUE(GenerateAllRepeaters(core));
-    EXPECT_EQ(lastDate(), "2025-07-01");
-
-    prompter.expectChoice("Balance date 2026-12-31 is distant! Generate repeaters to ...", 1);
-    prompter.expectQuestion("Generate repeaters all the way to 2026-12-31 - are you sure?", 'Y');
-    ASSERT_TRUE(GenerateAllRepeaters(core));
-    EXPECT_EQ(lastDate(), "2027-01-01");
     EXPECT_TRUE(prompter.allAnswered());
+    // Asked, the bounds are shown first.
+    EXPECT_EQ(prompter.messages(),
+              c.choice < 0 ? QStringList() : QStringList{"g_balat = " + at + "; one year ahead = 2025-06-15"});
+    const Dates dates = instanceDates(monthly);
+    EXPECT_EQ(dates.empty() ? QString() : dates.back(), QString::fromLatin1(c.lastDate));
 }
 
-TEST_F(RepeaterLimit, CancelMeansToday) {
-    prompter.expectChoice("", 0);
-    ASSERT_TRUE(GenerateAllRepeaters(core));
-    EXPECT_EQ(instanceDates(monthly), (Dates{"2024-06-01", "2024-07-01"}));
-}
+INSTANTIATE_TEST_SUITE_P(Bounds, RepeaterLimit,
+                         ::testing::Values(LimitCase{"OneYearAhead", 20261231, true, 2, ' ', "2025-07-01"},
+                                           LimitCase{"BalanceDateNotConfirmed", 20261231, true, 1, 'N', "2025-07-01"},
+                                           LimitCase{"BalanceDateConfirmed", 20261231, true, 1, 'Y', "2027-01-01"},
+                                           LimitCase{"CancelMeansToday", 20261231, true, 0, ' ', "2024-07-01"},
+                                           LimitCase{"NoActiveRepeater", 20261231, false, -1, ' ', ""},
+                                           // Exactly one year ahead is not distant.
+                                           LimitCase{"OneYearIsNear", 20250615, true, -1, ' ', "2025-07-01"}),
+                         [](const ::testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
 
-TEST_F(RepeaterLimit, NoActiveRepeaterAsksNothing) {
-    RptrRec r = reread(monthly);
-    r.RptActive = false;
-    ASSERT_TRUE(WriteRepeater(core, r));
-    ASSERT_TRUE(GenerateAllRepeaters(core));
-    EXPECT_TRUE(prompter.messages().isEmpty());
-    EXPECT_TRUE(instancesOf(monthly).empty());
-}
-
-TEST_F(RepeaterLimit, NearBalanceDateAsksNothing) {
-    core.settings().BalAt = D(2025, 6, 15); // exactly one year ahead is not distant
-    ASSERT_TRUE(GenerateAllRepeaters(core));
-    EXPECT_EQ(lastDate(), "2025-07-01");
-    // A balance date in the past stays the bound.
+TEST_F(RepeaterGeneration, BalanceDateInThePastStaysTheBound) {
     RptrRec r = payment('D', 1, D(2024, 6, 1));
     const int daily = store(r);
     core.settings().BalAt = D(2024, 6, 3);

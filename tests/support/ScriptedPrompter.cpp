@@ -4,21 +4,8 @@
 
 namespace {
 const char* kindName(ScriptedPrompter::Kind k) {
-    switch (k) {
-    case ScriptedPrompter::Kind::Message:
-        return "message";
-    case ScriptedPrompter::Kind::Info:
-        return "info";
-    case ScriptedPrompter::Kind::Ask:
-        return "question";
-    case ScriptedPrompter::Kind::Input:
-        return "text input";
-    case ScriptedPrompter::Kind::Choose:
-        return "choice";
-    case ScriptedPrompter::Kind::PickDate:
-        return "date pick";
-    }
-    return "?";
+    static const char* const names[] = {"message", "info", "question", "text input", "choice", "date pick"};
+    return names[int(k)];
 }
 } // namespace
 
@@ -28,29 +15,19 @@ ScriptedPrompter::~ScriptedPrompter() {
 }
 
 void ScriptedPrompter::expectQuestion(const QString& text, char answer) {
-    Answer a{Kind::Ask, text};
-    a.ask = answer;
-    m_queue.push_back(a);
+    m_queue.push_back({.kind = Kind::Ask, .expected = text, .ask = answer});
 }
 
 void ScriptedPrompter::expectInput(const QString& prompt1, bool ok, const QString& reply) {
-    Answer a{Kind::Input, prompt1};
-    a.ok = ok;
-    a.reply = reply;
-    m_queue.push_back(a);
+    m_queue.push_back({.kind = Kind::Input, .expected = prompt1, .ok = ok, .reply = reply});
 }
 
 void ScriptedPrompter::expectChoice(const QString& question, int answer) {
-    Answer a{Kind::Choose, question};
-    a.choice = answer;
-    m_queue.push_back(a);
+    m_queue.push_back({.kind = Kind::Choose, .expected = question, .choice = answer});
 }
 
 void ScriptedPrompter::expectPickDate(bool ok, const CalDate& date) {
-    Answer a{Kind::PickDate, QString()};
-    a.ok = ok;
-    a.date = date;
-    m_queue.push_back(a);
+    m_queue.push_back({.kind = Kind::PickDate, .ok = ok, .date = date});
 }
 
 void ScriptedPrompter::mismatch(const QString& what) {
@@ -62,9 +39,7 @@ ScriptedPrompter::Answer ScriptedPrompter::take(Kind kind, const QString& text) 
     m_events.push_back({kind, text});
     if (m_queue.empty()) {
         mismatch(QStringLiteral("unexpected %1: %2").arg(QLatin1String(kindName(kind)), text));
-        Answer a{kind, QString()};
-        a.ask = ' ';
-        return a;
+        return {.kind = kind, .ask = ' '};
     }
     Answer a = m_queue.front();
     m_queue.pop_front();
@@ -92,14 +67,6 @@ void ScriptedPrompter::clearRecorded() {
     m_progress.clear();
 }
 
-void ScriptedPrompter::ShowMessage(const QString& text) {
-    m_events.push_back({Kind::Message, text});
-}
-
-void ScriptedPrompter::InfoAtCursor(const QString& text) {
-    m_events.push_back({Kind::Info, text});
-}
-
 char ScriptedPrompter::AskAtCursor(const QString& text) {
     return take(Kind::Ask, text).ask;
 }
@@ -120,6 +87,14 @@ bool ScriptedPrompter::PickDate(CalDate& date) {
     if (a.ok)
         date = a.date;
     return a.ok;
+}
+
+void ScriptedPrompter::ShowMessage(const QString& text) {
+    m_events.push_back({Kind::Message, text});
+}
+
+void ScriptedPrompter::InfoAtCursor(const QString& text) {
+    m_events.push_back({Kind::Info, text});
 }
 
 void ScriptedPrompter::ShowStatus(const QString& text) {

@@ -20,6 +20,30 @@ void sqlLower(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     }
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     const int n = sqlite3_value_bytes(argv[0]);
+    // ASCII text folds to its ASCII lower case (what LowerText gives it),
+    // without the round trip through QString: a search over every narrative
+    // calls this for each row.
+    bool ascii = true, upper = false;
+    for (int i = 0; i < n && ascii; ++i) {
+        ascii = static_cast<unsigned char>(p[i]) < 0x80;
+        upper = upper || (p[i] >= 'A' && p[i] <= 'Z');
+    }
+    if (ascii && !upper && sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
+        sqlite3_result_value(ctx, argv[0]);
+        return;
+    }
+    if (ascii) {
+        // The result is a text as every lower() result is, also for a number.
+        char* out = static_cast<char*>(sqlite3_malloc(n > 0 ? n : 1));
+        if (!out) {
+            sqlite3_result_error_nomem(ctx);
+            return;
+        }
+        for (int i = 0; i < n; ++i)
+            out[i] = (p[i] >= 'A' && p[i] <= 'Z') ? char(p[i] + ('a' - 'A')) : p[i];
+        sqlite3_result_text(ctx, out, n, sqlite3_free);
+        return;
+    }
     const QByteArray out = LowerText(QString::fromUtf8(p, n)).toUtf8();
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }

@@ -332,7 +332,40 @@ bool RedatePosting(TFCore& core, const PstgRec& pstg) {
     return WriteTransaction(core, txn) && MakePostings(core, txn) && st.commit();
 }
 
+namespace {
+
+// The date flags depend only on which transactions there are and on their
+// dates.  Temporary triggers (this connection's own, gone when it closes)
+// note every insert and delete in txn and every write of Txndate or DpDate
+// in a one-row table; the walk clears the note, so the next journal walks
+// again only when something it depends on was written since.
+bool WatchDpDates(Store& store) {
+    {
+        Query q(store, QStringLiteral("SELECT count(*) FROM sqlite_temp_schema WHERE name = 'dpdates_stale'"));
+        if (q.next() && q.int64(0) > 0)
+            return true;
+    }
+    const QString note =
+        QStringLiteral(" ON txn.txn BEGIN UPDATE dpdates_stale SET stale = 1 WHERE stale = 0; END");
+    // All or nothing: a table without its triggers would hide changes.
+    StoreTransaction st(store);
+    return st.ok() && store.exec(QStringLiteral("CREATE TEMP TABLE dpdates_stale (stale INTEGER NOT NULL)")) &&
+           store.exec(QStringLiteral("INSERT INTO temp.dpdates_stale (stale) VALUES (1)")) &&
+           store.exec(QStringLiteral("CREATE TEMP TRIGGER dpdates_ins AFTER INSERT") + note) &&
+           store.exec(QStringLiteral("CREATE TEMP TRIGGER dpdates_del AFTER DELETE") + note) &&
+           store.exec(QStringLiteral("CREATE TEMP TRIGGER dpdates_upd AFTER UPDATE OF Txndate, DpDate") + note) &&
+           st.commit();
+}
+
+} // namespace
+
 bool SetDpDates(TFCore& core) {
+    const bool watched = WatchDpDates(core.store());
+    if (watched) {
+        Query q(core.store(), QStringLiteral("SELECT stale FROM temp.dpdates_stale"));
+        if (q.next() && q.int64(0) == 0)
+            return true; // nothing written since the last walk
+    }
     StoreTransaction st(core.store());
     if (!st.ok())
         return false;
@@ -357,6 +390,9 @@ bool SetDpDates(TFCore& core) {
         if (!u.exec())
             return false;
     }
+    // The flags now stand (the rewrites above noted themselves).
+    if (watched && !core.store().exec(QStringLiteral("UPDATE temp.dpdates_stale SET stale = 0")))
+        return false;
     return st.commit();
 }
 

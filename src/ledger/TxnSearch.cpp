@@ -85,12 +85,12 @@ QDateTime MarkTextMatches(TFCore& core, const QString& text) {
     Prompter& p = core.prompter();
     p.ShowStatus(QStringLiteral("Searching ..."));
     const QDateTime marker = NewRunMarker();
-    // lower() is the store's own, folding every alphabet as the program does.
+    // hasfolded() is the store's own, folding every alphabet as lower() does.
     StoreTransaction st(core.store());
-    // The text is folded once here, each row's texts once by the store.
+    // The text is folded once here, each row's texts by the store, which
+    // compares plain ASCII in place.
     Query q(core.store(), QStringLiteral("UPDATE txn SET RprTs = :ts "
-                                         "WHERE instr(lower(Narrative), :t) > 0 "
-                                         "OR instr(lower(Ref), :t) > 0"));
+                                         "WHERE hasfolded(Narrative, :t) OR hasfolded(Ref, :t)"));
     q.bindDateTime("ts", marker).bind("t", LowerText(text));
     const bool ok = st.ok() && q.exec() && st.commit();
     p.ShowStatus(QString());

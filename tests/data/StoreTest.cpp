@@ -190,7 +190,7 @@ TEST_F(StoreTest, LowerFoldsEveryAlphabetSoNamesMatch) {
     EXPECT_EQ(q.integer("id"), 2);
 }
 
-TEST_F(StoreTest, LowerOfPlainAsciiIsTheSameText) {
+TEST_F(StoreTest, PlainAsciiFoldsAsOtherText) {
     // ASCII takes a shorter road than other text: the same folding, and a
     // text result also for a number.
     for (const QString& t : {QStringLiteral("Rent MARCH"), QStringLiteral("rent"), QString(""),
@@ -200,6 +200,15 @@ TEST_F(StoreTest, LowerOfPlainAsciiIsTheSameText) {
         ASSERT_TRUE(q.next());
         EXPECT_EQ(q.text("l"), LowerText(t));
     }
+    // hasfolded() finds a folded text as instr(lower(...)) would.
+    for (const QString& t : {QStringLiteral("Rent MARCH"), QStringLiteral("Ünïcode MIXED"), QStringLiteral("re")})
+        for (const QString& f : {QStringLiteral("rent"), QStringLiteral("mixed"), QStringLiteral("ünï"),
+                                 QStringLiteral("nt m"), QString("")}) {
+            Query q(store, QStringLiteral("SELECT hasfolded(:t, :f) AS h, instr(lower(:t), :f) > 0 AS i"));
+            q.bind("t", t).bind("f", f);
+            ASSERT_TRUE(q.next());
+            EXPECT_EQ(q.integer("h"), q.integer("i")) << t.toStdString() << " / " << f.toStdString();
+        }
     Query n(store, QStringLiteral("SELECT typeof(lower(12)) AS k, lower(12) AS l"));
     ASSERT_TRUE(n.next());
     EXPECT_EQ(n.text("k"), QStringLiteral("text"));

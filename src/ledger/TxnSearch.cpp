@@ -182,7 +182,7 @@ bool RunSearch(TFCore& core, const SearchRequest& req, std::vector<SearchRow>& r
         r.InstText = r.Instance > 0 ? QString::number(r.Instance) : QString();
         r.TypeText = TxnTypeShort(r.Type);
         r.Account1 = names.objects.value(q.integer("Accid1"));
-        const QString channel = names.channels.value(q.integer("chnum"));
+        const QString channel = q.isNull("chnum") ? QString() : names.channels.value(q.integer("chnum"));
         if (!channel.isEmpty())
             r.Account1 += QStringLiteral(" / ") + channel;
         r.Account2 = names.objects.value(q.integer("Accid2"));

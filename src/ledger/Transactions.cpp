@@ -14,6 +14,8 @@
 #include "ledger/Objects.h"
 #include "ledger/Repeaters.h"
 
+#include <algorithm>
+
 #include <vector>
 
 namespace {
@@ -345,8 +347,7 @@ bool WatchDpDates(Store& store) {
         if (q.next() && q.int64(0) > 0)
             return true;
     }
-    const QString note =
-        QStringLiteral(" ON txn.txn BEGIN UPDATE dpdates_stale SET stale = 1 WHERE stale = 0; END");
+    const QString note = QStringLiteral(" ON txn.txn BEGIN UPDATE dpdates_stale SET stale = 1 WHERE stale = 0; END");
     // All or nothing: a table without its triggers would hide changes.
     StoreTransaction st(store);
     return st.ok() && store.exec(QStringLiteral("CREATE TEMP TABLE dpdates_stale (stale INTEGER NOT NULL)")) &&
@@ -369,20 +370,34 @@ bool SetDpDates(TFCore& core) {
     StoreTransaction st(core.store());
     if (!st.ok())
         return false;
-    // Collect first, then write: the walk never sees its own changes.
-    std::vector<std::pair<int, bool>> changes;
+    // Collect first, then write: the walk never sees its own changes.  The
+    // table is read in its own order and sorted here by Txndate and Id: in
+    // date order each row would be a seek from the date index into the table.
+    struct Row {
+        QString date;
+        int id;
+        bool flag;
+    };
+    std::vector<Row> all;
     {
-        Query q(core.store(), QStringLiteral("SELECT Id, Txndate, DpDate FROM txn ORDER BY Txndate, Id"));
-        DateInt prev = 0;
-        while (q.next()) {
-            const DateInt d = DateStrToInt(q.text("Txndate"));
-            const bool flag = d != prev;
-            prev = d;
-            if (q.boolean("DpDate") != flag)
-                changes.emplace_back(q.integer("Id"), flag);
-        }
+        Query q(core.store(), QStringLiteral("SELECT Id, Txndate, DpDate FROM txn"));
+        while (q.next())
+            all.push_back({q.text(1), int(q.int64(0)), q.int64(2) != 0});
         if (!q.ok())
             return false;
+    }
+    std::sort(all.begin(), all.end(), [](const Row& a, const Row& b) {
+        const int c = QString::compare(a.date, b.date);
+        return c != 0 ? c < 0 : a.id < b.id;
+    });
+    std::vector<std::pair<int, bool>> changes;
+    DateInt prev = 0;
+    for (const Row& r : all) {
+        const DateInt d = DateStrToInt(r.date);
+        const bool flag = d != prev;
+        prev = d;
+        if (r.flag != flag)
+            changes.emplace_back(r.id, flag);
     }
     Query u(core.store(), QStringLiteral("UPDATE txn SET DpDate = :flag WHERE Id = :id"));
     for (const auto& [id, flag] : changes) {

@@ -20,8 +20,67 @@ void sqlLower(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     }
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     const int n = sqlite3_value_bytes(argv[0]);
+    // ASCII text folds to its ASCII lower case (what LowerText gives it),
+    // without the round trip through QString: a search over every narrative
+    // calls this for each row.
+    bool ascii = true, upper = false;
+    for (int i = 0; i < n && ascii; ++i) {
+        ascii = static_cast<unsigned char>(p[i]) < 0x80;
+        upper = upper || (p[i] >= 'A' && p[i] <= 'Z');
+    }
+    if (ascii && !upper && sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
+        sqlite3_result_value(ctx, argv[0]);
+        return;
+    }
+    if (ascii) {
+        // The result is a text as every lower() result is, also for a number.
+        char* out = static_cast<char*>(sqlite3_malloc(n > 0 ? n : 1));
+        if (!out) {
+            sqlite3_result_error_nomem(ctx);
+            return;
+        }
+        for (int i = 0; i < n; ++i)
+            out[i] = (p[i] >= 'A' && p[i] <= 'Z') ? char(p[i] + ('a' - 'A')) : p[i];
+        sqlite3_result_text(ctx, out, n, sqlite3_free);
+        return;
+    }
     const QByteArray out = LowerText(QString::fromUtf8(p, n)).toUtf8();
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+}
+
+// hasfolded(text, folded): 1 when text, folded as lower() folds it, holds
+// folded (a text already folded), else 0; null text gives null.  Plain ASCII
+// text is compared in place, with nothing allocated: a text search calls this
+// for every narrative and ref.
+void sqlHasFolded(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (argc != 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* h = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int hn = sqlite3_value_bytes(argv[0]);
+    const auto* f = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    const int fn = sqlite3_value_bytes(argv[1]);
+    bool ascii = true;
+    for (int i = 0; i < hn && ascii; ++i)
+        ascii = static_cast<unsigned char>(h[i]) < 0x80;
+    if (!ascii) {
+        const QString folded = LowerText(QString::fromUtf8(h, hn));
+        sqlite3_result_int(ctx, folded.contains(QString::fromUtf8(f, fn)) ? 1 : 0);
+        return;
+    }
+    // ASCII folds to ASCII: a text to find with anything else is not there.
+    const auto lowerAscii = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c; };
+    for (int i = 0; i + fn <= hn; ++i) {
+        int j = 0;
+        while (j < fn && lowerAscii(h[i + j]) == f[j])
+            ++j;
+        if (j == fn) {
+            sqlite3_result_int(ctx, 1);
+            return;
+        }
+    }
+    sqlite3_result_int(ctx, 0);
 }
 
 } // namespace
@@ -129,6 +188,8 @@ bool Store::open(const QString& folder, const QString& mainFile,
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_create_function_v2(m_db, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlLower, nullptr,
+                               nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "hasfolded", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlHasFolded, nullptr,
                                nullptr, nullptr);
     if (!schemaRead(QStringLiteral("main"), mainFile)) {
         close();

@@ -9,6 +9,8 @@
 // everything below it.
 #pragma once
 
+#include "ledger/GroupStamps.h"
+
 #include "base/Dates.h"
 
 #include <QDateTime>
@@ -39,21 +41,6 @@ CalDate AnalysisYearEnd(const CalDate& monthStart, const CalDate& end);
 // still to do.  False (reported) on a store error; nothing is then changed.
 bool RebuildMonthly(TFCore& core, const CalDate& end, int kind,
                     const std::function<void(const QString& stage, int remaining)>& progress = {});
-
-// A new list stamp: now, but always later than the last one handed out.
-QDateTime NewListStamp();
-// Stamps the direct members of group (0: the top level) of the kind and its
-// group kind with a new run marker, which is returned (null on error).
-QDateTime StampAnalysisMembers(TFCore& core, int group, int kind);
-// Adds the direct members of group to the objects carrying stamp (a group
-// expanded in place).
-bool StampGroupMembers(TFCore& core, int group, int kind, const QDateTime& stamp);
-// Stamps every object of the kind and its group kind below group at any depth
-// (a loop in the groups ends the walk).
-bool StampAllBelow(TFCore& core, int group, int kind, const QDateTime& stamp);
-// A group collapsed in place: everything below it loses stamp, the group
-// itself keeps it.
-bool UnstampBelow(TFCore& core, int group, int kind, const QDateTime& stamp);
 
 // One row of the grid: column 0 the name, 1 the group mark, then the cells.
 struct AnalysisRow {

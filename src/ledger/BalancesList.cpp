@@ -9,6 +9,7 @@
 #include "data/Store.h"
 #include "data/Tables.h"
 #include "ledger/Balances.h"
+#include "ledger/GroupStamps.h"
 
 #include <algorithm>
 #include <set>
@@ -164,13 +165,13 @@ bool BalancesList::OpenInGroup(int groupId, int groupKind) {
 }
 
 void BalancesList::TopLevel() {
-    StampAll(OpenGroupMembers(m_core, 0, m_kind), NewStamp());
+    StampGroupMembers(m_core, 0, m_kind, NewStamp());
     SetGroup(0);
     Rebuild();
 }
 
 bool BalancesList::DrillDown(int groupId) {
-    StampAll(OpenGroupMembers(m_core, groupId, m_kind), NewStamp());
+    StampGroupMembers(m_core, groupId, m_kind, NewStamp());
     SetGroup(groupId);
     return Rebuild();
 }
@@ -180,7 +181,7 @@ int BalancesList::Back() {
     if (left == 0)
         return 0;
     const int parent = m_groupRec.Grpid;
-    StampAll(OpenGroupMembers(m_core, parent, m_kind), NewStamp());
+    StampGroupMembers(m_core, parent, m_kind, NewStamp());
     SetGroup(parent);
     Rebuild();
     return left;
@@ -198,7 +199,8 @@ bool BalancesList::ExpandGroup(int groupId) {
     }
     {
         StoreTransaction t(m_core.store());
-        if (!t.ok() || !StampAll(members, m_stamp) || !StampObj(m_core, group, QDateTime()) || !t.commit())
+        if (!t.ok() || !StampGroupMembers(m_core, groupId, m_kind, m_stamp) || !StampObj(m_core, group, QDateTime()) ||
+            !t.commit())
             return false;
     }
     return Rebuild();
@@ -210,7 +212,7 @@ bool BalancesList::CollapseGroup(int groupId) {
         return false;
     {
         StoreTransaction t(m_core.store());
-        if (!t.ok() || !StampAll(Descendants(groupId, true), QDateTime()) || !StampObj(m_core, group, m_stamp) ||
+        if (!t.ok() || !UnstampBelow(m_core, groupId, m_kind, m_stamp) || !StampObj(m_core, group, m_stamp) ||
             !t.commit())
             return false;
     }
@@ -223,7 +225,7 @@ void BalancesList::ExpandAll() {
 }
 
 void BalancesList::StampAfresh() {
-    StampAll(OpenGroupMembers(m_core, m_group, m_kind), NewStamp());
+    StampGroupMembers(m_core, m_group, m_kind, NewStamp());
 }
 
 int BalancesList::ShowNewAccount(int id) {

@@ -14,6 +14,8 @@
 #include "ledger/Objects.h"
 #include "ledger/Repeaters.h"
 
+#include <algorithm>
+
 #include <vector>
 
 namespace {
@@ -332,24 +334,70 @@ bool RedatePosting(TFCore& core, const PstgRec& pstg) {
     return WriteTransaction(core, txn) && MakePostings(core, txn) && st.commit();
 }
 
+namespace {
+
+// The date flags depend only on which transactions there are and on their
+// dates.  Temporary triggers (this connection's own, gone when it closes)
+// note every insert and delete in txn and every write of Txndate or DpDate
+// in a one-row table; the walk clears the note, so the next journal walks
+// again only when something it depends on was written since.
+bool WatchDpDates(Store& store) {
+    {
+        Query q(store, QStringLiteral("SELECT count(*) FROM sqlite_temp_schema WHERE name = 'dpdates_stale'"));
+        if (q.next() && q.int64(0) > 0)
+            return true;
+    }
+    const QString note = QStringLiteral(" ON txn.txn BEGIN UPDATE dpdates_stale SET stale = 1 WHERE stale = 0; END");
+    // All or nothing: a table without its triggers would hide changes.
+    StoreTransaction st(store);
+    return st.ok() && store.exec(QStringLiteral("CREATE TEMP TABLE dpdates_stale (stale INTEGER NOT NULL)")) &&
+           store.exec(QStringLiteral("INSERT INTO temp.dpdates_stale (stale) VALUES (1)")) &&
+           store.exec(QStringLiteral("CREATE TEMP TRIGGER dpdates_ins AFTER INSERT") + note) &&
+           store.exec(QStringLiteral("CREATE TEMP TRIGGER dpdates_del AFTER DELETE") + note) &&
+           store.exec(QStringLiteral("CREATE TEMP TRIGGER dpdates_upd AFTER UPDATE OF Txndate, DpDate") + note) &&
+           st.commit();
+}
+
+} // namespace
+
 bool SetDpDates(TFCore& core) {
+    const bool watched = WatchDpDates(core.store());
+    if (watched) {
+        Query q(core.store(), QStringLiteral("SELECT stale FROM temp.dpdates_stale"));
+        if (q.next() && q.int64(0) == 0)
+            return true; // nothing written since the last walk
+    }
     StoreTransaction st(core.store());
     if (!st.ok())
         return false;
-    // Collect first, then write: the walk never sees its own changes.
-    std::vector<std::pair<int, bool>> changes;
+    // Collect first, then write: the walk never sees its own changes.  The
+    // table is read in its own order and sorted here by Txndate and Id: in
+    // date order each row would be a seek from the date index into the table.
+    struct Row {
+        QString date;
+        int id;
+        bool flag;
+    };
+    std::vector<Row> all;
     {
-        Query q(core.store(), QStringLiteral("SELECT Id, Txndate, DpDate FROM txn ORDER BY Txndate, Id"));
-        DateInt prev = 0;
-        while (q.next()) {
-            const DateInt d = DateStrToInt(q.text("Txndate"));
-            const bool flag = d != prev;
-            prev = d;
-            if (q.boolean("DpDate") != flag)
-                changes.emplace_back(q.integer("Id"), flag);
-        }
+        Query q(core.store(), QStringLiteral("SELECT Id, Txndate, DpDate FROM txn"));
+        while (q.next())
+            all.push_back({q.text(1), int(q.int64(0)), q.int64(2) != 0});
         if (!q.ok())
             return false;
+    }
+    std::sort(all.begin(), all.end(), [](const Row& a, const Row& b) {
+        const int c = QString::compare(a.date, b.date);
+        return c != 0 ? c < 0 : a.id < b.id;
+    });
+    std::vector<std::pair<int, bool>> changes;
+    DateInt prev = 0;
+    for (const Row& r : all) {
+        const DateInt d = DateStrToInt(r.date);
+        const bool flag = d != prev;
+        prev = d;
+        if (r.flag != flag)
+            changes.emplace_back(r.id, flag);
     }
     Query u(core.store(), QStringLiteral("UPDATE txn SET DpDate = :flag WHERE Id = :id"));
     for (const auto& [id, flag] : changes) {
@@ -357,6 +405,9 @@ bool SetDpDates(TFCore& core) {
         if (!u.exec())
             return false;
     }
+    // The flags now stand (the rewrites above noted themselves).
+    if (watched && !core.store().exec(QStringLiteral("UPDATE temp.dpdates_stale SET stale = 0")))
+        return false;
     return st.commit();
 }
 

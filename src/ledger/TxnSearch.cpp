@@ -7,17 +7,15 @@
 #include "data/Store.h"
 #include "ledger/Transactions.h"
 
+#include <QHash>
+
 namespace {
 
-const QString kSelect = QStringLiteral(
-    "SELECT t.Id, t.Instance, t.Txndate, t.DpDate, t.Type, t.Amt, t.RprTs, t.Narrative, "
-    "t.Accid1, t.Accid2, t.Accid3, t.Cancelled, t.Masterid, "
-    "o1.Name AS accname1, c.ChName AS chname, o2.Name AS accname2, o3.Name AS accname3, o4.Name AS accname4 "
-    "FROM txn t LEFT JOIN obj o3 ON o3.Id = t.Accid3 "
-    "LEFT JOIN obj o2 ON o2.Id = t.Accid2 "
-    "LEFT JOIN obj o1 ON o1.Id = t.Accid1 "
-    "LEFT JOIN obj o4 ON o4.Id = t.Accid4 "
-    "LEFT JOIN channel c ON c.Chnum = t.chnum ");
+// Account and channel names come from the names read once per search (see
+// Names), not from four joins decoding them again for every row.
+const QString kSelect =
+    QStringLiteral("SELECT t.Id, t.Instance, t.Txndate, t.DpDate, t.Type, t.Amt, t.Narrative, "
+                   "t.Accid1, t.Accid2, t.Accid3, t.Accid4, t.chnum, t.Cancelled, t.Masterid FROM txn t ");
 const QString kOrder = QStringLiteral(" ORDER BY t.Txndate, t.Id");
 
 bool ReadWholeNumber(Prompter& p, const QString& text, int& out) {
@@ -30,6 +28,24 @@ bool ReadWholeNumber(Prompter& p, const QString& text, int& out) {
     out = int(v);
     return true;
 }
+
+// Every object's and channel's name by id; the rows share these strings.
+struct Names {
+    QHash<int, QString> objects, channels;
+    explicit Names(Store& store) {
+        Query o(store, QStringLiteral("SELECT Id, Name FROM obj"));
+        while (o.next())
+            objects.insert(int(o.int64(0)), o.text(1));
+        Query c(store, QStringLiteral("SELECT Chnum, ChName FROM channel"));
+        while (c.next())
+            channels.insert(int(c.int64(0)), c.text(1));
+    }
+};
+
+// A search reads the whole of txn (text, journal walk): its pages stay in
+// SQLite's own cache for the next search rather than being read from the
+// file system again (the postings view asks the same).
+constexpr int kSearchCacheKiB = 128 * 1024;
 
 } // namespace
 
@@ -69,12 +85,12 @@ QDateTime MarkTextMatches(TFCore& core, const QString& text) {
     Prompter& p = core.prompter();
     p.ShowStatus(QStringLiteral("Searching ..."));
     const QDateTime marker = NewRunMarker();
-    // lower() is the store's own, folding every alphabet as the program does.
+    // hasfolded() is the store's own, folding every alphabet as lower() does.
     StoreTransaction st(core.store());
-    // The text is folded once here, each row's texts once by the store.
+    // The text is folded once here, each row's texts by the store, which
+    // compares plain ASCII in place.
     Query q(core.store(), QStringLiteral("UPDATE txn SET RprTs = :ts "
-                                         "WHERE instr(lower(Narrative), :t) > 0 "
-                                         "OR instr(lower(Ref), :t) > 0"));
+                                         "WHERE hasfolded(Narrative, :t) OR hasfolded(Ref, :t)"));
     q.bindDateTime("ts", marker).bind("t", LowerText(text));
     const bool ok = st.ok() && q.exec() && st.commit();
     p.ShowStatus(QString());
@@ -89,6 +105,7 @@ bool RunSearch(TFCore& core, const SearchRequest& req, std::vector<SearchRow>& r
         return false;
     }
     BusyScope busy(p);
+    core.store().exec(QStringLiteral("PRAGMA txn.cache_size = -%1").arg(kSearchCacheKiB));
     Amount amt = 0;
     int number = 0;
     QDateTime marker;
@@ -127,6 +144,7 @@ bool RunSearch(TFCore& core, const SearchRequest& req, std::vector<SearchRow>& r
         where = QStringLiteral("WHERE ( t.Accid2 = :cptyid ) AND ( t.Accid4 = :potid )");
         break;
     }
+    const Names names(core.store());
     Query q(core.store(), kSelect + where + kOrder);
     switch (req.mode) {
     case SearchMode::Amount:
@@ -163,13 +181,13 @@ bool RunSearch(TFCore& core, const SearchRequest& req, std::vector<SearchRow>& r
         r.DateText = (journal && !r.DpDate) ? QString() : CalToDateStrDay(r.Txndate);
         r.InstText = r.Instance > 0 ? QString::number(r.Instance) : QString();
         r.TypeText = TxnTypeShort(r.Type);
-        r.Account1 = q.text("accname1");
-        const QString channel = q.text("chname");
+        r.Account1 = names.objects.value(q.integer("Accid1"));
+        const QString channel = q.isNull("chnum") ? QString() : names.channels.value(q.integer("chnum"));
         if (!channel.isEmpty())
             r.Account1 += QStringLiteral(" / ") + channel;
-        r.Account2 = q.text("accname2");
-        r.Account3 = q.text("accname3");
-        r.Account4 = q.text("accname4");
+        r.Account2 = names.objects.value(q.integer("Accid2"));
+        r.Account3 = names.objects.value(q.integer("Accid3"));
+        r.Account4 = names.objects.value(q.integer("Accid4"));
         r.AmountText = FormatAmount(r.Amt);
         const QString narrative = q.text("Narrative");
         if (r.Cancelled)

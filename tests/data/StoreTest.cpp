@@ -1,7 +1,9 @@
 // The table store and the ledger tables: transactions over several files,
-// the null rules, the strictness switches, errors reaching the user as the
-// store's own message, and the layout of the nine tables.
+// the null rules, the strictness switches, the ASCII road of lower(), errors
+// reaching the user as the store's own message, and the layout of the nine
+// tables.
 #include "data/Store.h"
+#include "base/Text.h"
 #include "data/Tables.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempFolder.h"
@@ -117,6 +119,31 @@ TEST_F(StoreTest, ColumnSharedByJoinedTablesReadsTheFirstTable) {
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.integer("Id"), 9);
     EXPECT_EQ(q.text("Type"), QStringLiteral("P"));
+}
+
+TEST_F(StoreTest, PlainAsciiFoldsAsOtherText) {
+    // ASCII takes a shorter road than other text: the same folding, and a
+    // text result also for a number.
+    for (const QString& t : {QStringLiteral("Rent MARCH"), QStringLiteral("rent"), QString(""),
+                             QStringLiteral("Ünïcode MIXED"), QStringLiteral("KELVIN \u212A")}) {
+        Query q(store, QStringLiteral("SELECT lower(:t) AS l"));
+        q.bind("t", t);
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.text("l"), LowerText(t));
+    }
+    // hasfolded() finds a folded text as instr(lower(...)) would.
+    for (const QString& t : {QStringLiteral("Rent MARCH"), QStringLiteral("Ünïcode MIXED"), QStringLiteral("re")})
+        for (const QString& f : {QStringLiteral("rent"), QStringLiteral("mixed"), QStringLiteral("ünï"),
+                                 QStringLiteral("nt m"), QString("")}) {
+            Query q(store, QStringLiteral("SELECT hasfolded(:t, :f) AS h, instr(lower(:t), :f) > 0 AS i"));
+            q.bind("t", t).bind("f", f);
+            ASSERT_TRUE(q.next());
+            EXPECT_EQ(q.integer("h"), q.integer("i")) << t.toStdString() << " / " << f.toStdString();
+        }
+    Query n(store, QStringLiteral("SELECT typeof(lower(12)) AS k, lower(12) AS l"));
+    ASSERT_TRUE(n.next());
+    EXPECT_EQ(n.text("k"), QStringLiteral("text"));
+    EXPECT_EQ(n.text("l"), QStringLiteral("12"));
 }
 
 TEST_F(StoreTest, DoubleQuotedLiteralsAndMisspeltColumnsAreErrors) {

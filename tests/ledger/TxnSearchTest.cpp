@@ -122,3 +122,34 @@ TEST_F(TxnSearchTest, JournalShowsEachDateOnceWithinThePeriod) {
     EXPECT_EQ(LocateSearchRow(rows, 12), 2);
     EXPECT_EQ(LocateSearchRow(rows, 13), -1);
 }
+
+// The journal skips the date walk when nothing changed since it last ran: a
+// payment added earlier on a date already listed, a date amended and a
+// transaction deleted must each still move the date to the right row.
+TEST_F(TxnSearchTest, JournalDatesFollowChangesMadeAfterItRan) {
+    const int a = pay(100, D(2024, 2, 1), QStringLiteral("a"));
+    const int b = pay(100, D(2024, 3, 1), QStringLiteral("b"));
+    auto shown = [this] {
+        SearchRequest req;
+        req.mode = SearchMode::Journal;
+        std::vector<SearchRow> rows;
+        EXPECT_TRUE(RunSearch(core, req, rows));
+        std::vector<std::pair<int, bool>> out;
+        for (const SearchRow& r : rows)
+            out.emplace_back(r.Id, !r.DateText.isEmpty());
+        return out;
+    };
+    EXPECT_EQ(shown(), (std::vector<std::pair<int, bool>>{{a, true}, {b, true}}));
+    const int c = pay(100, D(2024, 2, 1), QStringLiteral("c")); // later id, same date: no date
+    EXPECT_EQ(shown(), (std::vector<std::pair<int, bool>>{{a, true}, {c, false}, {b, true}}));
+
+    TxnRec moved;
+    ASSERT_TRUE(ReadTxn(core, a, moved));
+    moved.Txndate = D(2024, 3, 1);
+    ASSERT_TRUE(AmendTxn(core, moved));
+    EXPECT_EQ(shown(), (std::vector<std::pair<int, bool>>{{c, true}, {a, true}, {b, false}}));
+
+    ASSERT_TRUE(DeleteTxnById(core, a));
+    EXPECT_EQ(shown(), (std::vector<std::pair<int, bool>>{{c, true}, {b, true}}));
+    EXPECT_TRUE(prompter.messages().isEmpty());
+}

@@ -8,6 +8,11 @@
 //     lines, with category and pot proposed from it;
 //   New counterparty... (Alt+W): the editor for a new counterparty named
 //     after the line's description, then as Counterparty...;
+//   Category... (Alt+T): the counterparty's categories for the direction
+//     (the picker when there are none or the choice is cancelled), the
+//     category's default pot coming with it; Pot... (Alt+O): the picker's
+//     pot.  Both change the selected new or skipped lines; a double click on
+//     a line's counterparty, category or pot cell does the same;
 //   "Mark matched lines reconciled" (Alt+R);
 //   Import (Alt+I, Enter) writes everything in one store transaction and
 //     closes the window; Cancel (Esc) writes nothing.
@@ -57,6 +62,8 @@ public:
     QPushButton* SkipBtn;
     QPushButton* CptyBtn;
     QPushButton* NewCptyBtn;
+    QPushButton* CtgyBtn;
+    QPushButton* PotBtn;
     QCheckBox* ReconcileChk;
     QPushButton* ImportBtn;
     QPushButton* CancelBtn;
@@ -65,6 +72,8 @@ private:
     std::vector<int> SelectedRows() const;
     void SetState(LineState state);
     void ChooseCounterparty(bool create);
+    void ChooseCategoryOrPot(bool category);
+    void GridDoubleClick(const QModelIndex& index);
     void ImportClick();
     void ShowSummary();
 

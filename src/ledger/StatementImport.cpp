@@ -412,7 +412,7 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
 
 namespace {
 
-bool RecordKey(TFCore& core, int accountId, const ImportLine& il, int txnid) {
+bool RecordKey(TFCore& core, int accountId, const ImportLine& il, int txnid, const QDateTime& importTs) {
     Query q(core.store(), QStringLiteral("INSERT OR REPLACE INTO imports.stmtline"
                                          " (Accid, LineKey, Txnid, Txndate, Amt, Descr, ImportTS)"
                                          " VALUES (:a, :k, :t, :d, :m, :s, :ts)"));
@@ -422,7 +422,7 @@ bool RecordKey(TFCore& core, int accountId, const ImportLine& il, int txnid) {
         .bind("d", CalToDateStr(il.line.date))
         .bind("m", il.line.amount)
         .bind("s", il.line.description())
-        .bindDateTime("ts", Now());
+        .bindDateTime("ts", importTs);
     return q.exec();
 }
 
@@ -504,6 +504,7 @@ bool ImportPreviewLines(TFCore& core, ImportPreview& preview, const ImportOption
     // Every line reads the same few objects (the account, its counterparties,
     // categories and pots) several times over: each is read once.
     ObjectReadCache cache(core);
+    const QDateTime importTs = Now(); // one import, one time stamp
     StoreTransaction st(core.store());
     if (!st.ok())
         return false;
@@ -517,12 +518,12 @@ bool ImportPreviewLines(TFCore& core, ImportPreview& preview, const ImportOption
                                      QStringLiteral(") could not be entered - nothing was imported"));
                 return false;
             }
-            if (!RecordKey(core, preview.accountId, il, txnid) || !RememberPayee(core, il))
+            if (!RecordKey(core, preview.accountId, il, txnid, importTs) || !RememberPayee(core, il))
                 return false;
             il.matchTxnId = txnid;
             ++r.entered;
         } else if (il.state == LineState::Matched) {
-            if (!RecordKey(core, preview.accountId, il, il.matchTxnId))
+            if (!RecordKey(core, preview.accountId, il, il.matchTxnId, importTs))
                 return false;
             ++r.matched;
             if (options.reconcileMatched) {

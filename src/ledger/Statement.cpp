@@ -102,15 +102,27 @@ bool ParseStatementAmount(const QString& text, bool decimalComma, Amount& out) {
     const QString frac = point >= 0 ? t.mid(point + 1) : QString();
     std::int64_t value = 0;
     int digits = 0;
+    // A group separator stands before three digits: "23,45" read with a
+    // decimal point is not 2345 (that would be a comma-decimal amount taken a
+    // hundred times over) but does not read at all.
+    int sinceGroup = -1; // digits since the last separator; -1 before any
     for (const QChar c : whole) {
-        if (c == group || c == QLatin1Char('\''))
+        if (c == group || c == QLatin1Char('\'')) {
+            if (digits == 0 || (sinceGroup >= 0 && sinceGroup < 2))
+                return false;
+            sinceGroup = 0;
             continue;
+        }
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return false;
         if (++digits > 12)
             return false;
+        if (sinceGroup >= 0)
+            ++sinceGroup;
         value = value * 10 + (c.unicode() - '0');
     }
+    if (sinceGroup >= 0 && sinceGroup != 3)
+        return false;
     int cents = 0;
     for (int i = 0; i < frac.size(); ++i) {
         const QChar c = frac[i];
@@ -763,7 +775,7 @@ std::vector<CsvPreviewRow> PreviewCsv(const QString& text, const CsvMapping& map
             p.amount = FormatAmount(a);
         else if (mapping.amountCol >= 0)
             p.amount = CsvCell(row, mapping.amountCol);
-        else
+        else if (mapping.debitCol >= 0 || mapping.creditCol >= 0)
             p.amount = CsvCell(row, mapping.debitCol) + QStringLiteral(" / ") + CsvCell(row, mapping.creditCol);
         p.payee = CsvCell(row, mapping.payeeCol);
         p.memo = CsvCell(row, mapping.memoCol);

@@ -50,6 +50,14 @@ TEST(StatementAmount, SignScaleAndSeparators) {
         EXPECT_FALSE(ParseStatementAmount(QString::fromUtf8(bad), false, a)) << bad;
         EXPECT_EQ(a, 42);
     }
+    // A decimal mark taken for a group separator would read a hundred times
+    // the amount: a separator must stand before three digits.
+    Amount a = 42;
+    EXPECT_FALSE(ParseStatementAmount(QStringLiteral("-23,45"), false, a));
+    EXPECT_FALSE(ParseStatementAmount(QStringLiteral("12.5"), true, a));
+    EXPECT_FALSE(ParseStatementAmount(QStringLiteral("1,234,56"), false, a));
+    EXPECT_TRUE(ParseStatementAmount(QStringLiteral("1,00,000.00"), false, a)); // lakh grouping
+    EXPECT_EQ(a, 10000000);
 }
 
 TEST(StatementQif, DayMonthOrderDecidedByTheFile) {

@@ -103,7 +103,7 @@ void ImportLinesModel::rowsChanged(int first, int last) {
 TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     setObjectName(QStringLiteral("FImport"));
     setWindowTitle(QStringLiteral("Import statement"));
-    resize(900, 520);
+    resize(960, 520);
 
     TitleLbl = new QLabel(this);
     LinesGrid = new QTableView(this);
@@ -116,7 +116,7 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     LinesGrid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     LinesGrid->verticalHeader()->hide();
     LinesGrid->horizontalHeader()->setStretchLastSection(true);
-    const int widths[cCount] = {48, 84, 96, 70, 220, 200, 110, 90};
+    const int widths[cCount] = {44, 80, 90, 64, 200, 190, 110, 90};
     for (int c = 0; c < cCount; ++c)
         LinesGrid->setColumnWidth(c, widths[c]);
     SummaryLbl = new QLabel(this);

@@ -47,8 +47,9 @@ class TFImport : public QDialog {
 public:
     explicit TFImport(TFCore& core);
 
-    // Reads the file and previews it for the account; false (the message
-    // shown) when the file or account cannot be used.
+    // Reads the file and previews it for the account; a CSV file first shows
+    // its column mapping (ChooseCsvMapping).  False (the message shown) when
+    // the file or account cannot be used, or the mapping was cancelled.
     bool Load(int accountId, const QString& path);
     // Runs the window modally; true when the statement was imported.
     bool Execute();

@@ -21,6 +21,7 @@
 class QAbstractItemModel;
 class QTableView;
 class TFCore;
+struct CsvMapping;
 
 // ---- shared results --------------------------------------------------------
 
@@ -123,6 +124,10 @@ void OpenBalancesInGroup(TFCore& core, int groupId, int groupKind);
 // Asks for a statement file (OFX, QFX, QIF, CSV) and opens the import preview
 // of it for the external account; the postings and balances views call it.
 void ImportStatement(TFCore& core, int accountId);
+// The column mapping of a CSV statement (import/TFCsvMap), proposed from
+// mapping, with the first lines of text read under the choices; true on OK
+// (mapping holds the choices, remembered for the account), false on Cancel.
+bool ChooseCsvMapping(TFCore& core, int accountId, const QString& fileName, const QString& text, CsvMapping& mapping);
 
 // ---- clipboard export (views/TFClpBd2) --------------------------------------
 

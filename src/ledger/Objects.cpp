@@ -11,6 +11,10 @@
 #include "data/Tables.h"
 #include "ledger/LedgerState.h"
 
+#include <QHash>
+#include <cstring>
+#include <sqlite3.h>
+
 namespace {
 
 const QString kSelectObj = QStringLiteral("SELECT * FROM obj WHERE Id = :id");
@@ -102,6 +106,58 @@ bool writeWholeRecord(TFCore& core, const ObjRec& rec, bool insert) {
 
 } // namespace
 
+// ---- the read cache of one command ------------------------------------------
+
+struct ObjectReadCache::State {
+    TFCore* core = nullptr;
+    sqlite3* db = nullptr;
+    struct Row {
+        ObjRec rec;
+        QString note;
+    };
+    QHash<int, Row> rows;
+};
+
+namespace {
+
+ObjectReadCache::State* g_readCache = nullptr;
+
+ObjectReadCache::State* readCacheOf(TFCore& core) {
+    return g_readCache && g_readCache->core == &core && g_readCache->db == core.store().handle() ? g_readCache
+                                                                                                 : nullptr;
+}
+
+} // namespace
+
+ObjectReadCache::ObjectReadCache(TFCore& core) {
+    if (g_readCache || !core.store().handle())
+        return;
+    m_state = new State;
+    m_state->core = &core;
+    m_state->db = core.store().handle();
+    sqlite3_update_hook(
+        m_state->db,
+        [](void* arg, int, const char* db, const char* table, sqlite3_int64 rowid) {
+            if (std::strcmp(table, "obj") == 0 && std::strcmp(db, "main") == 0)
+                static_cast<State*>(arg)->rows.remove(int(rowid));
+        },
+        m_state);
+    sqlite3_rollback_hook(
+        m_state->db, [](void* arg) { static_cast<State*>(arg)->rows.clear(); }, m_state);
+    g_readCache = m_state;
+}
+
+ObjectReadCache::~ObjectReadCache() {
+    if (!m_state)
+        return;
+    if (m_state->core->store().handle() == m_state->db) {
+        sqlite3_update_hook(m_state->db, nullptr, nullptr);
+        sqlite3_rollback_hook(m_state->db, nullptr, nullptr);
+    }
+    g_readCache = nullptr;
+    delete m_state;
+}
+
 void InitObjRec(ObjRec& rec) {
     rec = ObjRec();
 }
@@ -141,6 +197,15 @@ bool ReadObj(TFCore& core, int id, ObjRec& rec) {
     InitObjRec(rec);
     if (id < 1)
         return false;
+    ObjectReadCache::State* cache = readCacheOf(core);
+    if (cache) {
+        const auto it = cache->rows.constFind(id);
+        if (it != cache->rows.constEnd()) {
+            rec = it->rec;
+            Ledger(core).readNote = it->note;
+            return true;
+        }
+    }
     {
         Query q(core.store(), kSelectObj);
         q.bind("id", id);
@@ -157,6 +222,8 @@ bool ReadObj(TFCore& core, int id, ObjRec& rec) {
         m.bind("id", id);
         if (m.next())
             rec.BfdBal = m.integer("BfdBal");
+    } else if (cache) {
+        cache->rows.insert(id, {rec, Ledger(core).readNote});
     }
     return true;
 }

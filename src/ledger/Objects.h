@@ -73,6 +73,27 @@ void InitObjRec(ObjRec& rec);
 // pot group or external group (7, 8) with a movts row, BfdBal is that row's
 // summed BfdBal.
 bool ReadObj(TFCore& core, int id, ObjRec& rec);
+// Keeps every object that ReadObj reads for as long as it lives, so that a
+// command reading the same few objects for each of thousands of lines (a
+// statement import enters every line through the same accounts) reads each
+// from OBJ.DB once.  Whatever writes an obj row while it lives, by any
+// statement, drops that object (SQLite's update hook), and a rollback drops
+// them all: a read never returns what is no longer stored.  Groups of kinds 7
+// and 8 are not kept (their BfdBal comes from movts).  A scope opened while
+// another is alive on the same core joins it.
+class ObjectReadCache {
+public:
+    explicit ObjectReadCache(TFCore& core);
+    ~ObjectReadCache();
+    ObjectReadCache(const ObjectReadCache&) = delete;
+    ObjectReadCache& operator=(const ObjectReadCache&) = delete;
+
+    struct State; // what ReadObj consults
+
+private:
+    State* m_state = nullptr; // null when joining an outer scope
+};
+
 // ReadObj of the record's own Id into it.
 bool RereadObj(TFCore& core, ObjRec& rec);
 // Copies the current row of a query over obj (SELECT * FROM obj ...) into rec

@@ -102,15 +102,27 @@ bool ParseStatementAmount(const QString& text, bool decimalComma, Amount& out) {
     const QString frac = point >= 0 ? t.mid(point + 1) : QString();
     std::int64_t value = 0;
     int digits = 0;
+    // A group separator stands before three digits: "23,45" read with a
+    // decimal point is not 2345 (that would be a comma-decimal amount taken a
+    // hundred times over) but does not read at all.
+    int sinceGroup = -1; // digits since the last separator; -1 before any
     for (const QChar c : whole) {
-        if (c == group || c == QLatin1Char('\''))
+        if (c == group || c == QLatin1Char('\'')) {
+            if (digits == 0 || (sinceGroup >= 0 && sinceGroup < 2))
+                return false;
+            sinceGroup = 0;
             continue;
+        }
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return false;
         if (++digits > 12)
             return false;
+        if (sinceGroup >= 0)
+            ++sinceGroup;
         value = value * 10 + (c.unicode() - '0');
     }
+    if (sinceGroup >= 0 && sinceGroup != 3)
+        return false;
     int cents = 0;
     for (int i = 0; i < frac.size(); ++i) {
         const QChar c = frac[i];
@@ -475,6 +487,48 @@ QString SeparatorName(QChar c) {
     return QStringLiteral("auto");
 }
 
+QString CsvCell(const QStringList& row, int col) {
+    return col >= 0 && col < row.size() ? row[col].trimmed() : QString();
+}
+
+// The date of a row under mapping; what says why not.
+bool CsvRowDate(const QStringList& row, const CsvMapping& mapping, CalDate& date, QString& what) {
+    if (ReadCsvDate(CsvCell(row, mapping.dateCol), mapping.dateFormat, date))
+        return true;
+    what = QStringLiteral("date \"") + CsvCell(row, mapping.dateCol) + QStringLiteral("\" does not read as ") +
+           mapping.dateFormat;
+    return false;
+}
+
+// The signed amount of a row under mapping (one column, or money in less
+// money out); what says why not.
+bool CsvRowAmount(const QStringList& row, const CsvMapping& mapping, Amount& amount, QString& what) {
+    auto amountOf = [&](int col, Amount& a) {
+        if (ParseStatementAmount(CsvCell(row, col), mapping.decimalComma, a))
+            return true;
+        what = QStringLiteral("amount \"") + CsvCell(row, col) + QStringLiteral("\" does not read");
+        return false;
+    };
+    if (mapping.amountCol >= 0)
+        return amountOf(mapping.amountCol, amount);
+    Amount debit = 0, credit = 0;
+    const bool hasDebit = !CsvCell(row, mapping.debitCol).isEmpty();
+    const bool hasCredit = !CsvCell(row, mapping.creditCol).isEmpty();
+    if (!hasDebit && !hasCredit) {
+        what = QStringLiteral("no amount in either column");
+        return false;
+    }
+    if ((hasDebit && !amountOf(mapping.debitCol, debit)) || (hasCredit && !amountOf(mapping.creditCol, credit)))
+        return false;
+    const Amount64 v = Amount64(credit < 0 ? -Amount64(credit) : credit) - (debit < 0 ? -Amount64(debit) : debit);
+    if (!FitsAmount(v) || v == kMinAmount) {
+        what = QStringLiteral("amount out of range");
+        return false;
+    }
+    amount = Amount(v);
+    return true;
+}
+
 } // namespace
 
 bool CsvMapping::usable() const {
@@ -660,38 +714,10 @@ bool ReadCsv(const QString& text, const CsvMapping& mapping, Statement& out, QSt
         }
         StatementLine s;
         s.lineNo = lineNo;
-        if (!ReadCsvDate(cell(mapping.dateCol), mapping.dateFormat, s.date)) {
-            error = At(file, lineNo,
-                       QStringLiteral("date \"") + cell(mapping.dateCol) + QStringLiteral("\" does not read as ") +
-                           mapping.dateFormat);
+        QString what;
+        if (!CsvRowDate(row, mapping, s.date, what) || !CsvRowAmount(row, mapping, s.amount, what)) {
+            error = At(file, lineNo, what);
             return false;
-        }
-        auto amountOf = [&](int col, Amount& a) {
-            if (ParseStatementAmount(cell(col), mapping.decimalComma, a))
-                return true;
-            error = At(file, lineNo, QStringLiteral("amount \"") + cell(col) + QStringLiteral("\" does not read"));
-            return false;
-        };
-        if (mapping.amountCol >= 0) {
-            if (!amountOf(mapping.amountCol, s.amount))
-                return false;
-        } else {
-            Amount debit = 0, credit = 0;
-            const bool hasDebit = !cell(mapping.debitCol).isEmpty();
-            const bool hasCredit = !cell(mapping.creditCol).isEmpty();
-            if (!hasDebit && !hasCredit) {
-                error = At(file, lineNo, QStringLiteral("no amount in either column"));
-                return false;
-            }
-            if ((hasDebit && !amountOf(mapping.debitCol, debit)) || (hasCredit && !amountOf(mapping.creditCol, credit)))
-                return false;
-            const Amount64 v =
-                Amount64(credit < 0 ? -Amount64(credit) : credit) - (debit < 0 ? -Amount64(debit) : debit);
-            if (!FitsAmount(v) || v == kMinAmount) {
-                error = At(file, lineNo, QStringLiteral("amount out of range"));
-                return false;
-            }
-            s.amount = Amount(v);
         }
         s.payee = cell(mapping.payeeCol);
         s.memo = cell(mapping.memoCol);
@@ -701,6 +727,62 @@ bool ReadCsv(const QString& text, const CsvMapping& mapping, Statement& out, QSt
     out.lines = std::move(result);
     out.hasClosing = false;
     return true;
+}
+
+QStringList CsvColumnNames(const QString& text, const CsvMapping& mapping) {
+    std::vector<QStringList> rows;
+    std::vector<int> rowLines;
+    QString error;
+    const QChar sep = mapping.separator.isNull() ? GuessCsvSeparator(text) : mapping.separator;
+    if (!SplitCsv(text, sep, rows, rowLines, error) || rows.empty())
+        return {};
+    QStringList names;
+    if (mapping.headerRow) {
+        for (const QString& h : rows[0])
+            names << h.trimmed();
+    }
+    qsizetype widest = 0;
+    for (size_t r = 0; r < rows.size() && r < 20; ++r)
+        widest = std::max(widest, rows[r].size());
+    for (qsizetype i = names.size(); i < widest; ++i)
+        names << QStringLiteral("Column ") + QString::number(i + 1);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (names[i].isEmpty())
+            names[i] = QStringLiteral("Column ") + QString::number(i + 1);
+    return names;
+}
+
+std::vector<CsvPreviewRow> PreviewCsv(const QString& text, const CsvMapping& mapping, int maxRows, QString& error) {
+    std::vector<CsvPreviewRow> out;
+    std::vector<QStringList> rows;
+    std::vector<int> rowLines;
+    error.clear();
+    const QChar sep = mapping.separator.isNull() ? GuessCsvSeparator(text) : mapping.separator;
+    if (!SplitCsv(text, sep, rows, rowLines, error))
+        return out;
+    for (size_t r = mapping.headerRow ? 1 : 0; r < rows.size() && int(out.size()) < maxRows; ++r) {
+        const QStringList& row = rows[r];
+        CsvPreviewRow p;
+        p.lineNo = rowLines[r];
+        QString what;
+        CalDate d;
+        p.dateBad = !CsvRowDate(row, mapping, d, what);
+        p.date = p.dateBad ? CsvCell(row, mapping.dateCol) : CalToDateStr(d);
+        Amount a = 0;
+        p.amountBad = (mapping.amountCol < 0 && (mapping.debitCol < 0 || mapping.creditCol < 0)) ||
+                      !CsvRowAmount(row, mapping, a, what);
+        if (!p.amountBad)
+            p.amount = FormatAmount(a);
+        else if (mapping.amountCol >= 0)
+            p.amount = CsvCell(row, mapping.amountCol);
+        else if (mapping.debitCol >= 0 || mapping.creditCol >= 0)
+            p.amount = CsvCell(row, mapping.debitCol) + QStringLiteral(" / ") + CsvCell(row, mapping.creditCol);
+        p.payee = CsvCell(row, mapping.payeeCol);
+        p.memo = CsvCell(row, mapping.memoCol);
+        p.ref = CsvCell(row, mapping.refCol);
+        out.push_back(p);
+    }
+    return out;
 }
 
 bool LoadCsvMapping(const QString& iniPath, int accountId, CsvMapping& m) {
@@ -1003,7 +1085,7 @@ bool ResolveCsvDayMonth(Prompter& prompter, const QString& text, const QString& 
 } // namespace
 
 bool ReadStatementFile(Prompter& prompter, const QString& path, StatementFormat format, const QString& iniPath,
-                       int accountId, Statement& out, CsvMapping* usedMapping) {
+                       int accountId, Statement& out, CsvMapping* usedMapping, const CsvMappingChooser& chooseMapping) {
     Statement st;
     st.fileName = QFileInfo(path).fileName();
     QString error;
@@ -1029,7 +1111,15 @@ bool ReadStatementFile(Prompter& prompter, const QString& path, StatementFormat 
             CsvMapping m;
             if (iniPath.isEmpty() || !LoadCsvMapping(iniPath, accountId, m)) {
                 m = GuessCsvMapping(text);
-                ok = ResolveCsvDayMonth(prompter, text, st.fileName, m, error);
+                // The chooser shows the dates as read, which answers the question.
+                if (!chooseMapping)
+                    ok = ResolveCsvDayMonth(prompter, text, st.fileName, m, error);
+            }
+            if (ok && chooseMapping) {
+                if (m.separator.isNull())
+                    m.separator = GuessCsvSeparator(text);
+                if (!chooseMapping(text, m))
+                    return false;
             }
             ok = ok && ReadCsv(text, m, st, error);
             if (ok && usedMapping)

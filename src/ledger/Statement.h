@@ -22,6 +22,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class Prompter;
@@ -118,6 +119,29 @@ CsvMapping GuessCsvMapping(const QString& text);
 // Reads CSV text with mapping.
 bool ReadCsv(const QString& text, const CsvMapping& mapping, Statement& out, QString& error);
 
+// The names the columns of text go by under mapping (its separator and
+// header row): the header row's cells, or "Column 1", "Column 2", ... as many
+// as the widest of the first rows has.
+QStringList CsvColumnNames(const QString& text, const CsvMapping& mapping);
+
+// One data row of a CSV file read with a mapping, as the mapping dialog shows
+// it: the date as yyyy-mm-dd and the amount signed, as ReadCsv would take
+// them; a cell that does not read is given as it stands and marked bad (every
+// row's date or amount is bad while no column is chosen for it).
+struct CsvPreviewRow {
+    int lineNo = 0;
+    QString date;
+    QString amount;
+    QString payee;
+    QString memo;
+    QString ref;
+    bool dateBad = false;
+    bool amountBad = false;
+};
+// The first maxRows data rows of text under mapping; none, and error set,
+// when the text does not split (a quote left open).
+std::vector<CsvPreviewRow> PreviewCsv(const QString& text, const CsvMapping& mapping, int maxRows, QString& error);
+
 // The mapping remembered for external account accountId in section
 // "import-<accountId>" of the settings file at iniPath; false when none is
 // stored.  Writing changes only that section.
@@ -132,8 +156,15 @@ bool ReadOfxFile(const QString& path, Statement& out, QString& error);
 
 // ---- any file -------------------------------------------------------------
 
+// Lets the user set a CSV file's mapping: given the file's text and the
+// mapping proposed, false to abandon the import.
+using CsvMappingChooser = std::function<bool(const QString& text, CsvMapping& mapping)>;
+
 // Reads path in format (Unknown: guessed).  CSV takes the mapping of
 // accountId from the settings file at iniPath, else one guessed from the
-// file.  An error is shown through the prompter and gives false.
+// file; with chooseMapping, that mapping is only proposed to it (a No from
+// it gives false with nothing shown).  An error is shown through the prompter
+// and gives false.
 bool ReadStatementFile(Prompter& prompter, const QString& path, StatementFormat format, const QString& iniPath,
-                       int accountId, Statement& out, CsvMapping* usedMapping = nullptr);
+                       int accountId, Statement& out, CsvMapping* usedMapping = nullptr,
+                       const CsvMappingChooser& chooseMapping = {});

@@ -43,21 +43,13 @@ std::vector<int> CategoryLinks(TFCore& core, int cptyId, char purchsale) {
 
 // Reads id when it is an object of kind; with a date, only when it is open
 // then (a proposal never leads to the question about a closed account).
-// While a preview is built the objects it reads are kept here: reading an
-// object parses its time stamps, which costs more than the rest of a line.
-QHash<int, ObjRec>* g_objCache = nullptr;
-
 bool ReadKind(TFCore& core, int id, int kind, ObjRec& rec, const CalDate* openAt = nullptr) {
     if (id <= 0)
         return false;
-    if (g_objCache && g_objCache->contains(id)) {
-        rec = g_objCache->value(id);
-    } else {
+    {
         NotFoundQuiet quiet(core);
         if (!ReadObj(core, id, rec))
             return false;
-        if (g_objCache)
-            g_objCache->insert(id, rec);
     }
     if (rec.Type != kind)
         return false;
@@ -179,6 +171,28 @@ void ProposeForCounterparty(TFCore& core, ImportLine& il) {
         il.potName = pot.Name;
 }
 
+bool SetLineCategory(TFCore& core, ImportLine& il, int ctgyId) {
+    ObjRec ctgy, pot;
+    if (!ReadKind(core, ctgyId, otCtgy, ctgy))
+        return false;
+    il.ctgyId = ctgy.Id;
+    il.ctgyName = ctgy.Name;
+    if (ReadKind(core, ctgy.PotType, otPot, pot, &il.line.date)) {
+        il.potId = pot.Id;
+        il.potName = pot.Name;
+    }
+    return true;
+}
+
+bool SetLinePot(TFCore& core, ImportLine& il, int potId) {
+    ObjRec pot;
+    if (!ReadKind(core, potId, otPot, pot))
+        return false;
+    il.potId = pot.Id;
+    il.potName = pot.Name;
+    return true;
+}
+
 bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, ImportPreview& preview) {
     ObjRec account;
     if (!ReadObj(core, accountId, account))
@@ -190,11 +204,9 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
     }
     if (!AttachImportKeys(core))
         return false;
-    QHash<int, ObjRec> objCache;
-    g_objCache = &objCache;
-    struct CacheOff {
-        ~CacheOff() { g_objCache = nullptr; }
-    } cacheOff;
+    // Reading an object parses its time stamps, which costs more than the
+    // rest of a line: each is read once per preview.
+    ObjectReadCache cache(core);
     ImportPreview p;
     p.accountId = accountId;
     p.accountName = account.Name;
@@ -400,7 +412,7 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
 
 namespace {
 
-bool RecordKey(TFCore& core, int accountId, const ImportLine& il, int txnid) {
+bool RecordKey(TFCore& core, int accountId, const ImportLine& il, int txnid, const QDateTime& importTs) {
     Query q(core.store(), QStringLiteral("INSERT OR REPLACE INTO imports.stmtline"
                                          " (Accid, LineKey, Txnid, Txndate, Amt, Descr, ImportTS)"
                                          " VALUES (:a, :k, :t, :d, :m, :s, :ts)"));
@@ -410,7 +422,7 @@ bool RecordKey(TFCore& core, int accountId, const ImportLine& il, int txnid) {
         .bind("d", CalToDateStr(il.line.date))
         .bind("m", il.line.amount)
         .bind("s", il.line.description())
-        .bindDateTime("ts", Now());
+        .bindDateTime("ts", importTs);
     return q.exec();
 }
 
@@ -489,6 +501,10 @@ bool ImportPreviewLines(TFCore& core, ImportPreview& preview, const ImportOption
     if (!ReadObj(core, preview.accountId, account) || !AttachImportKeys(core))
         return false;
 
+    // Every line reads the same few objects (the account, its counterparties,
+    // categories and pots) several times over: each is read once.
+    ObjectReadCache cache(core);
+    const QDateTime importTs = Now(); // one import, one time stamp
     StoreTransaction st(core.store());
     if (!st.ok())
         return false;
@@ -502,12 +518,12 @@ bool ImportPreviewLines(TFCore& core, ImportPreview& preview, const ImportOption
                                      QStringLiteral(") could not be entered - nothing was imported"));
                 return false;
             }
-            if (!RecordKey(core, preview.accountId, il, txnid) || !RememberPayee(core, il))
+            if (!RecordKey(core, preview.accountId, il, txnid, importTs) || !RememberPayee(core, il))
                 return false;
             il.matchTxnId = txnid;
             ++r.entered;
         } else if (il.state == LineState::Matched) {
-            if (!RecordKey(core, preview.accountId, il, il.matchTxnId))
+            if (!RecordKey(core, preview.accountId, il, il.matchTxnId, importTs))
                 return false;
             ++r.matched;
             if (options.reconcileMatched) {

@@ -108,6 +108,15 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
 // preview does, replacing what was there; names filled.
 void ProposeForCounterparty(TFCore& core, ImportLine& line);
 
+// The user's category for a New line (category ctgyId), with its default
+// pot as the line's pot when that is a pot open at the line's date, as the
+// entry form fills the pot.  False, the line unchanged, when ctgyId is not a
+// category.
+bool SetLineCategory(TFCore& core, ImportLine& line, int ctgyId);
+// The user's pot for a New line; false, the line unchanged, when potId is not
+// a pot.
+bool SetLinePot(TFCore& core, ImportLine& line, int potId);
+
 // Imports the preview as it stands.  A New line without counterparty,
 // category or pot stops before anything is written ("Line <n> of <file> has
 // no counterparty, category or pot - choose them or skip the line").

@@ -15,7 +15,7 @@
 #include "ledger/Repeaters.h"
 
 #include <algorithm>
-
+#include <sqlite3.h>
 #include <vector>
 
 namespace {
@@ -71,11 +71,11 @@ void readRepeaterBlock(TFCore& core, int masterid, RptBlock& b) {
 // actualtxndate exists from schema 18; a folder upgraded to 17 runs a whole
 // session without it.
 bool txnHasActualDate(Store& store) {
-    Query q(store, QStringLiteral("SELECT count(*) FROM pragma_table_info('txn', 'txn') "
-                                  "WHERE lower(name) = 'actualtxndate'"));
-    const bool has = q.next() && q.int64(0) > 0;
-    q.reset();
-    return has;
+    // Asked for every transaction appended: the column lookup costs far less
+    // than a pragma_table_info query, which parses a statement on each run.
+    // Column names compare without regard to letter case.
+    return store.handle() && sqlite3_table_column_metadata(store.handle(), "txn", "txn", "ActualTxnDate", nullptr,
+                                                           nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 QString typeText(char c) {

@@ -95,6 +95,26 @@ TEST_F(Objects, GroupBalanceComesFromTheLastRebalance) {
     EXPECT_EQ(r.BfdBal, 11);
 }
 
+TEST_F(Objects, ReadCacheNeverServesWhatAWriteOrARollbackChanged) {
+    const int id = addObj(otCpty, QStringLiteral("Shop"));
+    const QString rename = QStringLiteral("UPDATE obj SET Name = '%1' WHERE Id = %2");
+    ObjectReadCache cache(core);
+    ObjRec r;
+    ASSERT_TRUE(ReadObj(core, id, r));
+    // Written by a statement of its own, not through WriteObj.
+    ASSERT_TRUE(core.store().exec(rename.arg(QStringLiteral("Renamed")).arg(id)));
+    ASSERT_TRUE(ReadObj(core, id, r));
+    EXPECT_EQ(r.Name, QStringLiteral("Renamed"));
+    {
+        StoreTransaction t(core.store());
+        ASSERT_TRUE(core.store().exec(rename.arg(QStringLiteral("Undone")).arg(id)));
+        ASSERT_TRUE(ReadObj(core, id, r));
+        EXPECT_EQ(r.Name, QStringLiteral("Undone"));
+    } // rolled back
+    ASSERT_TRUE(ReadObj(core, id, r));
+    EXPECT_EQ(r.Name, QStringLiteral("Renamed"));
+}
+
 TEST_F(Objects, OutdatedCopyAsksBeforeWriting) {
     const int id = addObj(otExtAcc, QStringLiteral("Bank"));
     ObjRec first, second;

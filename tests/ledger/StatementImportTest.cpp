@@ -177,3 +177,39 @@ TEST_F(StatementImportTest, ClosingBalanceRecordedOnlyWhenItAgrees) {
     ASSERT_TRUE(ReadObj(core, acc, a));
     EXPECT_EQ(a.Reconciled, QStringLiteral("2024-03-31"));
 }
+
+TEST_F(StatementImportTest, ChoicesMadeInThePreviewAreWhatIsEnteredAndEachLineSeesTheLastOnesWrites) {
+    // Food remembers pot "General"; the first line is moved to pot "Treats",
+    // the second keeps "General" and the third goes to category Pay (whose
+    // default pot comes with it).  Each line's commit rewrites Food's
+    // remembered pot: an object kept from before the previous line's write
+    // would ask about downdating it, or leave it at "Treats".
+    const int treats = addObj(otPot, QStringLiteral("Treats"));
+    ObjRec f;
+    ASSERT_TRUE(ReadObj(core, food, f));
+    f.PotType = pot;
+    ASSERT_TRUE(WriteObj(core, f));
+    ImportPreview p = preview({L(D(2024, 3, 5), -100, "CORNER SHOP"), L(D(2024, 3, 6), -200, "CORNER SHOP 2"),
+                               L(D(2024, 3, 7), -300, "CORNER SHOP 3")});
+    ASSERT_EQ(p.lines[1].potId, pot);
+    EXPECT_FALSE(SetLinePot(core, p.lines[0], food)); // not a pot: unchanged
+    ASSERT_TRUE(SetLinePot(core, p.lines[0], treats));
+    ASSERT_TRUE(SetLineCategory(core, p.lines[2], pay));
+    EXPECT_EQ(p.lines[2].potId, pot);
+    EXPECT_EQ(p.lines[2].potName, QStringLiteral("General"));
+
+    ImportResult r;
+    ASSERT_TRUE(ImportPreviewLines(core, p, ImportOptions(), r)) << prompter.messages().join('|').toStdString();
+    TxnRec t;
+    ASSERT_TRUE(ReadTxn(core, p.lines[0].matchTxnId, t));
+    EXPECT_EQ(t.Accid3, treats);
+    EXPECT_EQ(t.Accid4, food);
+    ASSERT_TRUE(ReadTxn(core, p.lines[2].matchTxnId, t));
+    EXPECT_EQ(t.Accid4, pay);
+    ASSERT_TRUE(ReadObj(core, food, f));
+    EXPECT_EQ(f.PotType, pot);
+    // The new link of the shop to Pay is made as the entry form makes it.
+    const QByteArray link = "cptypot WHERE Cptyid = " + QByteArray::number(shop) +
+                            " AND Potid = " + QByteArray::number(pay) + " AND Purchsale = 'P'";
+    EXPECT_EQ(count(link.constData()), 1);
+}

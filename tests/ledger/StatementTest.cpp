@@ -50,6 +50,14 @@ TEST(StatementAmount, SignScaleAndSeparators) {
         EXPECT_FALSE(ParseStatementAmount(QString::fromUtf8(bad), false, a)) << bad;
         EXPECT_EQ(a, 42);
     }
+    // A decimal mark taken for a group separator would read a hundred times
+    // the amount: a separator must stand before three digits.
+    Amount a = 42;
+    EXPECT_FALSE(ParseStatementAmount(QStringLiteral("-23,45"), false, a));
+    EXPECT_FALSE(ParseStatementAmount(QStringLiteral("12.5"), true, a));
+    EXPECT_FALSE(ParseStatementAmount(QStringLiteral("1,234,56"), false, a));
+    EXPECT_TRUE(ParseStatementAmount(QStringLiteral("1,00,000.00"), false, a)); // lakh grouping
+    EXPECT_EQ(a, 10000000);
 }
 
 TEST(StatementQif, DayMonthOrderDecidedByTheFile) {
@@ -252,4 +260,62 @@ TEST(StatementFile, CsvDatesReadableEitherWayAreAskedAbout) {
     ASSERT_TRUE(ReadStatementFile(p, dir.file(QStringLiteral("b.csv")), StatementFormat::Unknown, QString(), 1, st));
     EXPECT_TRUE(DateEqual(st.lines[0].date, D(2024, 5, 4)));
     EXPECT_TRUE(p.allAnswered());
+}
+
+TEST(StatementCsv, PreviewReadsRowsAsTheImportWouldAndMarksWhatDoesNotRead) {
+    // No header line, semicolons, debit and credit columns with decimal commas.
+    const QString text = QStringLiteral("31.01.2024;Shop;12,50;\n01.02.2024;Salary;;2.000,00\n2024-02-03;Fee;x;\n");
+    CsvMapping m;
+    m.separator = QLatin1Char(';');
+    m.headerRow = false;
+    m.dateCol = 0;
+    m.payeeCol = 1;
+    m.dateFormat = QStringLiteral("dd.MM.yyyy");
+    EXPECT_EQ(CsvColumnNames(text, m), QStringList({QStringLiteral("Column 1"), QStringLiteral("Column 2"),
+                                                    QStringLiteral("Column 3"), QStringLiteral("Column 4")}));
+    QString error;
+    std::vector<CsvPreviewRow> rows = PreviewCsv(text, m, 2, error);
+    ASSERT_EQ(rows.size(), 2u);     // as many as asked for
+    EXPECT_TRUE(rows[0].amountBad); // no amount column chosen yet
+    m.debitCol = 2;
+    m.creditCol = 3;
+    m.decimalComma = true;
+    rows = PreviewCsv(text, m, 10, error);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].date, QStringLiteral("2024-01-31"));
+    EXPECT_EQ(rows[0].amount, FormatAmount(-1250));
+    EXPECT_EQ(rows[1].amount, FormatAmount(200000));
+    EXPECT_EQ(rows[1].payee, QStringLiteral("Salary"));
+    EXPECT_FALSE(rows[1].dateBad || rows[1].amountBad);
+    EXPECT_EQ(rows[2].lineNo, 3);
+    EXPECT_TRUE(rows[2].dateBad && rows[2].amountBad);
+    EXPECT_EQ(rows[2].date, QStringLiteral("2024-02-03")); // the cell as it stands
+    // With a decimal point "2.000,00" no longer reads.
+    m.decimalComma = false;
+    EXPECT_TRUE(PreviewCsv(text, m, 10, error)[1].amountBad);
+}
+
+TEST(StatementFile, TheMappingChooserSeesTheProposalAndItsChoiceIsRead) {
+    TempFolder dir;
+    Write(dir.file(QStringLiteral("a.csv")), "Date,Amount,Out\n04/05/2024,1.00,2.00\n01/02/2024,3.00,4.00\n");
+    ScriptedPrompter p;
+    Statement st;
+    CsvMapping proposed;
+    auto choose = [&](const QString&, CsvMapping& m) {
+        proposed = m;
+        m.dateFormat = QStringLiteral("MM/dd/yyyy");
+        m.amountCol = 2;
+        return true;
+    };
+    // The chooser shows the dates, so nothing is asked about their order.
+    ASSERT_TRUE(ReadStatementFile(p, dir.file(QStringLiteral("a.csv")), StatementFormat::Unknown, QString(), 1, st,
+                                  nullptr, choose));
+    EXPECT_EQ(proposed.separator, QLatin1Char(','));
+    EXPECT_EQ(proposed.amountCol, 1);
+    EXPECT_TRUE(DateEqual(st.lines[0].date, D(2024, 4, 5)));
+    EXPECT_EQ(st.lines[1].amount, 400);
+    const auto cancel = [](const QString&, CsvMapping&) { return false; };
+    EXPECT_FALSE(ReadStatementFile(p, dir.file(QStringLiteral("a.csv")), StatementFormat::Unknown, QString(), 1, st,
+                                   nullptr, cancel));
+    EXPECT_TRUE(p.messages().isEmpty());
 }

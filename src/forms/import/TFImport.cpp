@@ -13,6 +13,7 @@
 #include <QColor>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -102,7 +103,7 @@ void ImportLinesModel::rowsChanged(int first, int last) {
 TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     setObjectName(QStringLiteral("FImport"));
     setWindowTitle(QStringLiteral("Import statement"));
-    resize(900, 520);
+    resize(960, 520);
 
     TitleLbl = new QLabel(this);
     LinesGrid = new QTableView(this);
@@ -115,7 +116,7 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     LinesGrid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     LinesGrid->verticalHeader()->hide();
     LinesGrid->horizontalHeader()->setStretchLastSection(true);
-    const int widths[cCount] = {48, 84, 96, 70, 220, 200, 110, 90};
+    const int widths[cCount] = {44, 80, 90, 64, 200, 190, 110, 90};
     for (int c = 0; c < cCount; ++c)
         LinesGrid->setColumnWidth(c, widths[c]);
     SummaryLbl = new QLabel(this);
@@ -124,17 +125,21 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     SkipBtn = new QPushButton(QStringLiteral("&Skip"), this);
     CptyBtn = new QPushButton(QStringLiteral("Counter&party..."), this);
     NewCptyBtn = new QPushButton(QStringLiteral("Ne&w counterparty..."), this);
+    CtgyBtn = new QPushButton(QStringLiteral("Ca&tegory..."), this);
+    PotBtn = new QPushButton(QStringLiteral("P&ot..."), this);
     ReconcileChk = new QCheckBox(QStringLiteral("Mark matched lines &reconciled"), this);
     ImportBtn = new QPushButton(QStringLiteral("&Import"), this);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
     ImportBtn->setDefault(true);
-    for (QPushButton* b : {NewBtn, SkipBtn, CptyBtn, NewCptyBtn, CancelBtn})
+    for (QPushButton* b : {NewBtn, SkipBtn, CptyBtn, NewCptyBtn, CtgyBtn, PotBtn, CancelBtn})
         b->setAutoDefault(false);
     CptyBtn->setEnabled(ScreenBuilt(Screen::Picker));
+    CtgyBtn->setEnabled(ScreenBuilt(Screen::Picker));
+    PotBtn->setEnabled(ScreenBuilt(Screen::Picker));
     NewCptyBtn->setEnabled(ScreenBuilt(Screen::Editors));
 
     auto* edit = new QHBoxLayout;
-    for (QPushButton* b : {NewBtn, SkipBtn, CptyBtn, NewCptyBtn})
+    for (QPushButton* b : {NewBtn, SkipBtn, CptyBtn, NewCptyBtn, CtgyBtn, PotBtn})
         edit->addWidget(b);
     edit->addStretch();
     edit->addWidget(ReconcileChk);
@@ -151,7 +156,9 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     setTabOrder(NewBtn, SkipBtn);
     setTabOrder(SkipBtn, CptyBtn);
     setTabOrder(CptyBtn, NewCptyBtn);
-    setTabOrder(NewCptyBtn, ReconcileChk);
+    setTabOrder(NewCptyBtn, CtgyBtn);
+    setTabOrder(CtgyBtn, PotBtn);
+    setTabOrder(PotBtn, ReconcileChk);
     setTabOrder(ReconcileChk, ImportBtn);
     setTabOrder(ImportBtn, CancelBtn);
 
@@ -159,6 +166,9 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     connect(SkipBtn, &QPushButton::clicked, this, [this] { SetState(LineState::Skip); });
     connect(CptyBtn, &QPushButton::clicked, this, [this] { ChooseCounterparty(false); });
     connect(NewCptyBtn, &QPushButton::clicked, this, [this] { ChooseCounterparty(true); });
+    connect(CtgyBtn, &QPushButton::clicked, this, [this] { ChooseCategoryOrPot(true); });
+    connect(PotBtn, &QPushButton::clicked, this, [this] { ChooseCategoryOrPot(false); });
+    connect(LinesGrid, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { GridDoubleClick(i); });
     connect(ImportBtn, &QPushButton::clicked, this, [this] { ImportClick(); });
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     RegisterForm(this);
@@ -167,8 +177,12 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
 bool TFImport::Load(int accountId, const QString& path) {
     Statement st;
     CsvMapping mapping;
+    const QString fileName = QFileInfo(path).fileName();
+    const auto choose = [&](const QString& text, CsvMapping& m) {
+        return ChooseCsvMapping(m_core, accountId, fileName, text, m);
+    };
     if (!ReadStatementFile(m_core.prompter(), path, StatementFormat::Unknown, SettingsPath(m_core.dataFolder()),
-                           accountId, st, &mapping))
+                           accountId, st, &mapping, choose))
         return false;
     ImportPreview p;
     if (!PreviewStatement(m_core, accountId, st, p))
@@ -238,6 +252,41 @@ void TFImport::ChooseCounterparty(bool create) {
         m_model->rowsChanged(r, r);
     }
     ShowSummary();
+}
+
+void TFImport::ChooseCategoryOrPot(bool category) {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    const ImportLine& first = m_preview.lines[size_t(rows[0])];
+    int id = 0;
+    if (category && first.cptyId > 0)
+        id = ChooseCategory(m_core, first.cptyId, first.line.amount < 0 ? 'P' : 'S', false);
+    if (id <= 0 && Pick(m_core, category ? otCtgy : otPot, category ? first.ctgyId : first.potId))
+        id = PickedObj(m_core).Id;
+    if (id <= 0)
+        return;
+    for (int r : rows) {
+        ImportLine& il = m_preview.lines[size_t(r)];
+        if (il.state != LineState::New && il.state != LineState::Skip)
+            continue;
+        if (category ? SetLineCategory(m_core, il, id) : SetLinePot(m_core, il, id))
+            m_model->rowsChanged(r, r);
+    }
+    ShowSummary();
+}
+
+void TFImport::GridDoubleClick(const QModelIndex& index) {
+    if (!index.isValid())
+        return;
+    if (!LinesGrid->selectionModel()->isRowSelected(index.row(), QModelIndex()))
+        LinesGrid->selectRow(index.row());
+    if (index.column() == cWhat && CptyBtn->isEnabled())
+        ChooseCounterparty(false);
+    else if (index.column() == cCategory && CtgyBtn->isEnabled())
+        ChooseCategoryOrPot(true);
+    else if (index.column() == cPot && PotBtn->isEnabled())
+        ChooseCategoryOrPot(false);
 }
 
 void TFImport::ShowSummary() {

@@ -8,6 +8,11 @@
 //     lines, with category and pot proposed from it;
 //   New counterparty... (Alt+W): the editor for a new counterparty named
 //     after the line's description, then as Counterparty...;
+//   Category... (Alt+T): the counterparty's categories for the direction
+//     (the picker when there are none or the choice is cancelled), the
+//     category's default pot coming with it; Pot... (Alt+O): the picker's
+//     pot.  Both change the selected new or skipped lines; a double click on
+//     a line's counterparty, category or pot cell does the same;
 //   "Mark matched lines reconciled" (Alt+R);
 //   Import (Alt+I, Enter) writes everything in one store transaction and
 //     closes the window; Cancel (Esc) writes nothing.
@@ -42,8 +47,9 @@ class TFImport : public QDialog {
 public:
     explicit TFImport(TFCore& core);
 
-    // Reads the file and previews it for the account; false (the message
-    // shown) when the file or account cannot be used.
+    // Reads the file and previews it for the account; a CSV file first shows
+    // its column mapping (ChooseCsvMapping).  False (the message shown) when
+    // the file or account cannot be used, or the mapping was cancelled.
     bool Load(int accountId, const QString& path);
     // Runs the window modally; true when the statement was imported.
     bool Execute();
@@ -57,6 +63,8 @@ public:
     QPushButton* SkipBtn;
     QPushButton* CptyBtn;
     QPushButton* NewCptyBtn;
+    QPushButton* CtgyBtn;
+    QPushButton* PotBtn;
     QCheckBox* ReconcileChk;
     QPushButton* ImportBtn;
     QPushButton* CancelBtn;
@@ -65,6 +73,8 @@ private:
     std::vector<int> SelectedRows() const;
     void SetState(LineState state);
     void ChooseCounterparty(bool create);
+    void ChooseCategoryOrPot(bool category);
+    void GridDoubleClick(const QModelIndex& index);
     void ImportClick();
     void ShowSummary();
 

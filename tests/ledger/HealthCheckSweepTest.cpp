@@ -367,10 +367,17 @@ protected:
     }
     // What a check must not change of the postings (the run marks aside).
     std::string postingsPrint() {
-        Query q(core.store(),
-                QStringLiteral("SELECT count(*) || ' ' || total(Amt) || ' ' || total(ReconCode) || ' ' || "
-                               "total(julianday(Pstgdate)) || ' ' || total(chnum) || ' ' || "
-                               "group_concat(DISTINCT Txntype) FROM pstg"));
+        return text(QStringLiteral("SELECT count(*) || ' ' || total(Amt) || ' ' || total(ReconCode) || ' ' || "
+                                   "total(julianday(Pstgdate)) || ' ' || total(chnum) || ' ' || "
+                                   "group_concat(DISTINCT Txntype) FROM pstg"));
+    }
+    // The b/fd balances, which no repair changes.
+    std::string balances() {
+        return text(QStringLiteral("SELECT group_concat(Id || ':' || ifnull(BfdBal, ''), ' ') FROM "
+                                   "(SELECT Id, BfdBal FROM obj ORDER BY Id)"));
+    }
+    std::string text(const QString& sql) {
+        Query q(core.store(), sql);
         const std::string v = q.next() ? q.text(0).toStdString() : std::string();
         q.reset();
         return v;
@@ -439,6 +446,7 @@ TEST_P(DamageSweep, FoundThenMendedOrLeftManual) {
     const std::string anchorsDamaged = d.file ? std::string() : anchors();
     const std::string postingsDamaged = d.file ? std::string() : postingsPrint();
     const auto reconsDamaged = d.file ? decltype(recons())() : recons();
+    const std::string balancesDamaged = d.file ? std::string() : balances();
     prompter.clearRecorded();
 
     // Check mode reports it, leaves the postings alone and, but for what it
@@ -468,6 +476,7 @@ TEST_P(DamageSweep, FoundThenMendedOrLeftManual) {
     }
     if (!d.file) {
         EXPECT_EQ(sums(), before);
+        EXPECT_EQ(balances(), balancesDamaged);
         // A posting that stays keeps its reconciliation mark.
         const auto reconsAfter = recons();
         for (const auto& [key, code] : reconsDamaged)

@@ -28,7 +28,8 @@ struct Damage {
     enum { None, GarbagePage, Truncate } fileDamage = None;
     const char* finding = "";
     Outcome outcome = Outcome::Manual;
-    int repairs = 1; // repair runs before the recheck
+    int repairs = 1;     // repair runs before the recheck
+    QString afterRepair; // SQL giving 1 once the repair is made as it should be
 };
 
 void PrintTo(const Damage& d, std::ostream* os) {
@@ -54,6 +55,7 @@ const QString kActiveMaster = S("(SELECT min(Masterid) FROM txn WHERE Instance =
                                 "rptr WHERE RptActive = 1))");
 const QString kCancelled = S("(SELECT min(Id) FROM txn WHERE Cancelled = 1)");
 const QString kTwoOn = S(" SET Pstgdate = date(Pstgdate, '+1 day') WHERE Txnid = ") + kPay + S(" AND Objid = ");
+const QString kMovedOn = S(" SET Pstgdate = '2024-06-29' WHERE Txnid = ") + kPay + S(" AND Objid = ");
 
 Damage sqlDamage(const char* name, const QStringList& sql, const char* finding, Outcome outcome, int repairs = 1) {
     Damage d;
@@ -62,6 +64,11 @@ Damage sqlDamage(const char* name, const QStringList& sql, const char* finding, 
     d.finding = finding;
     d.outcome = outcome;
     d.repairs = repairs;
+    return d;
+}
+
+Damage moved(Damage d, const char* column) {
+    d.afterRepair = S("SELECT count(*) FROM txn WHERE ") + S(column) + S(" = '2024-06-29' AND Id = ") + kPay;
     return d;
 }
 
@@ -142,7 +149,10 @@ std::vector<Damage> Damages() {
                   "/ acc 999999 : account not found", O::Manual),
         sqlDamage("TxnChannelDangling", {S("UPDATE txn SET chnum = 77 WHERE Id = ") + kPay},
                   "invalid channel number 77", O::Mended),
-        sqlDamage("TxnAccountOfWrongKind", {S("UPDATE txn SET Accid4 = ") + kPot + S(" WHERE Id = ") + kPay},
+        // With a repairable fault beside it: the transaction is not posted again.
+        sqlDamage("TxnAccountOfWrongKind",
+                  {S("UPDATE txn SET Accid4 = ") + kPot + S(" WHERE Id = ") + kPay,
+                   S("UPDATE pstg SET chnum = 5 WHERE Objid = ") + kPayPot + S(" AND Txnid = ") + kPay},
                   "account wrong type", O::Manual),
         sqlDamage("TxnAmountNegative", {S("UPDATE txn SET Amt = -5 WHERE Id = ") + kPay}, "txn amt shd be >= 0",
                   O::Manual),
@@ -220,12 +230,16 @@ std::vector<Damage> Damages() {
                   "invalid txn type", O::Mended, 2),
         sqlDamage("PotPostingDateMoved", {S("UPDATE pstg") + kTwoOn + kPayPot},
                   "posting date should match txn date for Intl accs", O::Mended),
-        sqlDamage("CategoryPostingDateMoved", {S("UPDATE pstg") + kTwoOn + kPayCtgy},
-                  "posting.date / txn.txndate mismatch", O::Mended),
-        sqlDamage("BankPostingDateMoved",
-                  {S("UPDATE pstg SET ReconCode = 1 WHERE Txnid = ") + kPay + S(" AND Objid = ") + kPayCpty,
-                   S("UPDATE pstg") + kTwoOn + kPayExt},
-                  "posting.date / txn.pstgdate mismatch", O::Mended),
+        // The transaction takes the date of its category's posting, or its
+        // bank date that of its external posting.
+        moved(sqlDamage("CategoryPostingDateMoved", {S("UPDATE pstg") + kMovedOn + kPayCtgy},
+                        "posting.date / txn.txndate mismatch", O::Mended),
+              "Txndate"),
+        moved(sqlDamage("BankPostingDateMoved",
+                        {S("UPDATE pstg SET ReconCode = 1 WHERE Txnid = ") + kPay + S(" AND Objid = ") + kPayCpty,
+                         S("UPDATE pstg") + kMovedOn + kPayExt},
+                        "posting.date / txn.pstgdate mismatch", O::Mended),
+              "Date2"),
         sqlDamage("AnchorTypeNull", {S("UPDATE pstg SET Txntype = NULL WHERE Txnid = 0 AND Objid = ") + kPot},
                   "anchor posting of type", O::Manual),
         // repeaters
@@ -462,6 +476,8 @@ TEST_P(DamageSweep, FoundThenMendedOrLeftManual) {
     // What check mode put right is not found again.
     if (d.outcome == Outcome::Noted)
         EXPECT_FALSE(logHas(S(d.finding))) << dump().toStdString();
+    if (!d.afterRepair.isEmpty())
+        EXPECT_EQ(scalar(d.afterRepair), 1) << d.afterRepair.toStdString();
     const bool clean = run(HchkMode::Check);
     if (d.outcome == Outcome::Mended)
         EXPECT_FALSE(logHas(S(d.finding))) << dump().toStdString();

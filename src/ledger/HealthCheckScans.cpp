@@ -374,8 +374,10 @@ void HealthCheck::SettleBlockStamps(PostingRow* rows, std::size_t n, std::int64_
         // Something was written since the block was read: each posting by
         // its key, as it stands.
         for (std::size_t i = 0; i < n; ++i)
-            if (rows[i].stamped)
+            if (rows[i].stamped) {
                 m_stamps.push_back({true, int(rows[i].txnid), int(rows[i].objid), QString()});
+                rows[i].stamped = false;
+            }
         return;
     }
     // Every row with a Txnid in [lo, hi] was read into the block: a range of

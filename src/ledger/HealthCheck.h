@@ -32,7 +32,11 @@
 // than on every row.  The big tables are read ahead in key order, a block of rows at a
 // time; the block is dropped and read again after any write of the scan or
 // any change made during the window's turn, so every row is judged as it
-// stands when its turn comes, as a walk of one row at a time would.
+// stands when its turn comes, as a walk of one row at a time would.  The
+// posting table, the largest, is read whole once for the transaction and
+// posting scans and serves them until the first write (see
+// HealthCheckScans.cpp); the run markers of the postings found in order go
+// as row-id ranges.
 #pragma once
 
 #include "base/Dates.h"

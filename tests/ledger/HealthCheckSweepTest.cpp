@@ -468,19 +468,23 @@ TEST_P(DamageSweep, FoundThenMendedOrLeftManual) {
     const bool firstClean = run(HchkMode::Check);
     EXPECT_TRUE(logHas(S(d.finding))) << dump().toStdString();
     EXPECT_EQ(firstClean, d.outcome == Outcome::Noted || d.outcome == Outcome::Informed) << dump().toStdString();
-    if (!d.file)
+    if (!d.file) {
         EXPECT_EQ(postingsPrint(), postingsDamaged);
+    }
 
     for (int i = 0; i < d.repairs; ++i)
         run(HchkMode::Repair);
     // What check mode put right is not found again.
-    if (d.outcome == Outcome::Noted)
+    if (d.outcome == Outcome::Noted) {
         EXPECT_FALSE(logHas(S(d.finding))) << dump().toStdString();
-    if (!d.afterRepair.isEmpty())
+    }
+    if (!d.afterRepair.isEmpty()) {
         EXPECT_EQ(scalar(d.afterRepair), 1) << d.afterRepair.toStdString();
+    }
     const bool clean = run(HchkMode::Check);
-    if (d.outcome == Outcome::Mended)
+    if (d.outcome == Outcome::Mended) {
         EXPECT_FALSE(logHas(S(d.finding))) << dump().toStdString();
+    }
     // Findings are log lines, not a message box for each row: at most the
     // backup folder's making and one word from each reopening.
     EXPECT_LE(prompter.messages().size(), d.file ? 10 : 4) << prompter.messages().join(QLatin1Char('\n')).toStdString();
@@ -495,11 +499,13 @@ TEST_P(DamageSweep, FoundThenMendedOrLeftManual) {
         EXPECT_EQ(balances(), balancesDamaged);
         // A posting that stays keeps its reconciliation mark.
         const auto reconsAfter = recons();
-        for (const auto& [key, code] : reconsDamaged)
+        for (const auto& [key, code] : reconsDamaged) {
             if (scalar(QStringLiteral("SELECT count(*) FROM pstg WHERE Txnid = %1 AND Objid = %2")
                            .arg(key.first)
-                           .arg(key.second)) > 0)
+                           .arg(key.second)) > 0) {
                 EXPECT_EQ(reconsAfter.count(key) ? reconsAfter.at(key) : 0, code) << key.first << "/" << key.second;
+            }
+        }
         // The anchors are as the damage left them, or mended whole.
         EXPECT_EQ(anchors(), d.outcome == Outcome::Mended ? anchorsBefore : anchorsDamaged);
     }

@@ -610,7 +610,8 @@ int main(int argc, char** argv) {
         figure("import_matched", double(matched), "lines");
     }
 
-    if (wanted("hchk")) {
+    // One run gives all three figures; any of their names asks for it.
+    if (wanted("hchk") || wanted("hchk_check") || wanted("hchk_check_scans") || wanted("hchk_backup_copy")) {
         if (!openAt(core, work))
             return 1;
         std::vector<double> ms, copy, scans;

@@ -270,6 +270,11 @@ bool HealthCheck::Run(HchkMode mode) {
     m_logFull = false;
     m_log.clear();
     m_stamps.clear();
+    m_ranges.clear();
+    m_rangeKeys.clear();
+    m_postingLayout = Layout();
+    m_postingsGeneration = 0;
+    m_txnDatesGeneration = 0;
     m_inputTimer.invalidate();
     MarkStale();
     m_stamp = m_clock ? m_clock() : QDateTime::currentDateTime();
@@ -320,6 +325,13 @@ bool HealthCheck::Run(HchkMode mode) {
     CloseSpan();
     m_core.store().setQuiet(false);
     m_readFailed = false;
+    // What was read ahead is of no use after the run.
+    m_postingsGeneration = 0;
+    m_txnDatesGeneration = 0;
+    std::vector<PostingRow>().swap(m_postings);
+    std::vector<TxnDates>().swap(m_txnDates);
+    m_postingTypes.clear();
+    m_postingFaults.clear();
 
     bool clean = false;
     if (m_abort) {

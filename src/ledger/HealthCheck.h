@@ -32,8 +32,14 @@
 // than on every row.  The big tables are read ahead in key order, a block of rows at a
 // time; the block is dropped and read again after any write of the scan or
 // any change made during the window's turn, so every row is judged as it
-// stands when its turn comes, as a walk of one row at a time would.
+// stands when its turn comes, as a walk of one row at a time would.  The
+// posting table, the largest, is read whole once for the transaction and
+// posting scans and serves them until the first write (see
+// HealthCheckScans.cpp); the run markers of the postings found in order go
+// as row-id ranges.
 #pragma once
+
+#include "base/Dates.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -41,6 +47,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -198,7 +205,11 @@ private:
     // blocks are dropped.  The caches stay: no repair adds or removes an
     // object, a channel or a repeater, or changes an object's kind (a link
     // that a repair adds is put in the cache by the repair).
-    void BeforeWrite() { CloseSpan(); }
+    void BeforeWrite() {
+        if (m_wholePending)
+            FlushStamps(); // the marks kept on the whole posting table hold only until a write
+        CloseSpan();
+    }
     void AfterWrite() { ++m_generation; }
     // Anything may have changed (the window's input wrote): what was read
     // ahead or cached before now is out of date.
@@ -224,6 +235,49 @@ private:
     void ScanRepeaters();
     void ScanCptyLinks();
 
+    // A posting row as the transaction and posting scans need it.  Texts
+    // that are rare (a posting type that is not one plain character, the
+    // column that an int cannot hold) are kept aside by row id.
+    struct PostingRow {
+        std::int64_t txnid = 0;
+        std::int64_t objid = 0;
+        std::int64_t amt = 0;
+        std::int64_t chnum = 0;
+        std::int64_t rowid = 0;
+        CalDate date;         // Pstgdate
+        char type = 0;        // Txntype when it is one plain character, else 0
+        bool marked = false;  // Rprts held this run's marker when read
+        bool stamped = false; // marked by this run's transaction scan since
+        bool fault = false;   // an integer column an int cannot hold
+    };
+    // What a walk reads of a table: the columns it uses (NULL for one the
+    // table lacks) followed by every other column that can hold an integer,
+    // and the positions whose integers must fit an int.  A row where one
+    // does not is read whole for the detail (RowRangeFault).
+    struct Layout {
+        QString select;
+        std::vector<int> checked;
+        bool strict = true; // a STRICT table: an INTEGER column holds nothing else
+    };
+    class Rows; // a statement stepped straight through SQLite
+    Layout MakeLayout(const QString& table, const QStringList& wanted);
+    // True when an integer of the current row at a checked position lies
+    // beyond what an int holds.
+    static bool RowOutOfRange(const Rows& rows, const Layout& layout);
+    // The first integer column that an int cannot hold, of the row rowid of
+    // table, as RangeFault gives it.
+    QString RowRangeFault(const QString& table, std::int64_t rowid);
+    // A posting row: "SELECT <PostingLayout().select> FROM pstg ...".
+    const Layout& PostingLayout();
+    void ReadPostingRow(const Rows& rows, PostingRow& row);
+    QString PostingType(const PostingRow& row) const;
+    // The posting table read whole, in key order, at the start of the
+    // transaction scan: both scans take their rows from it while nothing has
+    // been written since (m_generation unchanged); after a write they read
+    // from the table again.
+    void LoadPostings();
+    bool PostingsCurrent() const { return m_postingsGeneration != 0 && m_postingsGeneration == m_generation; }
+
     // The posting check of one transaction (type, amounts, accounts as read
     // from its row); true when every expected posting is in order.  Sets
     // repost when a repairable posting error was found.
@@ -231,6 +285,7 @@ private:
         int objid;
         qint64 amt;
         int chnum;
+        PostingRow* row; // in the current read-ahead block, or null
     };
     bool CheckTxnPostings(int txnId, char type, qint64 amt, bool cancelled, int a1, int a2, int a3, int a4, int chnum,
                           std::vector<TxnPosting>& postings, bool& repost);
@@ -246,8 +301,17 @@ private:
     // Run markers are kept and written in large batches, each one store
     // transaction of its own between two rows: one commit per posting (or
     // per few hundred) would make the scan of a large ledger crawl.
+    // The postings of a read-ahead block that were found in order are
+    // marked by row-id ranges (a few statements for thousands of rows); a
+    // range falls back to one statement per posting when the window's input
+    // changed anything before it was written.
     static constexpr int kStampBatch = 32768;
-    void StampPosting(int txnid, int objid);
+    static constexpr std::size_t kRangeKeyBatch = 1u << 20;
+    void StampPosting(int txnid, int objid, PostingRow* row);
+    // The marks of the block rows[0..n) (postings with Txnid in (lo - 1, hi])
+    // become pending ranges, or pending keys when the block is out of date.
+    bool FlushWholeStamps(Query& keys);
+    void SettleBlockStamps(PostingRow* rows, std::size_t n, std::int64_t lo, std::int64_t hi, bool current);
     void StampLink(int cptyid, int potid, const QString& purchsale);
     void FlushStamps();
 
@@ -297,6 +361,33 @@ private:
         QString purchsale;
     };
     std::vector<PendingStamp> m_stamps;
+    struct StampRange {
+        std::int64_t fromRow, toRow;  // rowid range
+        std::int64_t loTxn, hiTxn;    // Txnid range whose every row was read
+        quint64 outsideGeneration;    // m_outsideGeneration when made
+        std::size_t keysFrom, keysTo; // its postings in m_rangeKeys
+    };
+    std::vector<StampRange> m_ranges;
+    std::vector<std::pair<int, int>> m_rangeKeys;
+    std::vector<PostingRow> m_postings;
+    quint64 m_postingsGeneration = 0;
+    // Marks kept on m_postings rows (blocks taken from it): written by row-id
+    // ranges over the whole table, which hold only marked rows.
+    bool m_wholePending = false;
+    quint64 m_wholeOutsideGeneration = 0;
+    QHash<std::int64_t, QString> m_postingTypes;  // rowid -> Txntype not one plain character
+    QHash<std::int64_t, QString> m_postingFaults; // rowid -> RangeFault text
+    Layout m_postingLayout;                       // of the current run (empty select: not made yet)
+    // Each transaction's dates (Date2 already defaulted to Txndate) as the
+    // transaction scan read them, in Id order; current while m_generation
+    // is m_txnDatesGeneration.
+    struct TxnDates {
+        std::int64_t id;
+        CalDate txndate;
+        CalDate date2;
+    };
+    std::vector<TxnDates> m_txnDates;
+    quint64 m_txnDatesGeneration = 0;
     TxnStats m_stats;
 };
 

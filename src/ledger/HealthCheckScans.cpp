@@ -10,6 +10,14 @@
 // scan or a change made during the window's input.  Rows are read straight
 // from the tables, so that a damaged row (an empty type, a null date) is a
 // finding in the log rather than a message box.
+//
+// On a large ledger the postings cost the most: the posting table is read
+// whole once, in row order, and sorted by key at the start of the
+// transaction scan; both scans take their postings from that copy while
+// nothing has been written, and read blocks from the table again after any
+// write.  Only the columns the checks use are read; SQL marks a row with an
+// integer beyond 32 bits, and only such a row is read whole for the detail.
+// The run markers of a block of transactions go in a few row-id ranges.
 #include "ledger/HealthCheck.h"
 
 #include "base/Amount.h"
@@ -26,6 +34,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <sqlite3.h>
 
 namespace {
 
@@ -92,24 +101,6 @@ void PstgFromRow(const Query& q, PstgRec& p) {
 
 constexpr std::int64_t kBeforeAll = std::numeric_limits<std::int64_t>::min();
 
-// The position of a column of q by name, case-insensitively; -1 when the
-// table has no such column (an older layout).
-int ColumnAt(const Query& q, const char* name) {
-    const int n = q.columnCount();
-    for (int i = 0; i < n; ++i)
-        if (q.columnName(i).compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
-
-std::int64_t IntAt(const Query& q, int col) {
-    return col < 0 ? 0 : q.int64(col);
-}
-
-QString TextAt(const Query& q, int col) {
-    return col < 0 ? QString() : q.text(col);
-}
-
 // How many rows a walk reads ahead: a few after the block was dropped (a
 // repair on every row must not read thousands of rows each time), doubling
 // up to a few thousand while nothing changes.
@@ -137,17 +128,149 @@ struct TxnRow {
     TxnRec rec; // the columns that the checks read, as ReadTxnRow reads them
 };
 
-// A posting row as the posting scan needs it.
-struct PstgRow {
-    qint64 txnid = 0;
-    qint64 objid = 0;
-    QString rangeFault;
-    QString type;
-    bool stamped = false; // Rprts is this run's marker
-    CalDate pstgdate;
+// Dates as stored, read through one cache: rows in key order repeat the
+// date of the row before them far more often than not.
+class DateTexts {
+public:
+    CalDate read(QByteArrayView text) {
+        if (text != QByteArrayView(m_text)) {
+            m_text = text.toByteArray();
+            m_date = DateStrToCal(QString::fromUtf8(m_text));
+        }
+        return m_date;
+    }
+    CalDate read(const QString& text) { return read(QByteArrayView(text.toUtf8())); }
+
+private:
+    QByteArray m_text;
+    CalDate m_date = DateStrToCal(QString());
 };
 
 } // namespace
+
+// A statement of the scan's own, stepped straight through SQLite without a
+// conversion of every text it reads: the walks read a million rows.  A
+// failure is the store's (its message is the store's last error).
+class HealthCheck::Rows {
+public:
+    Rows(Store& store, const QString& sql) : m_store(store) {
+        const QByteArray utf8 = sql.toUtf8();
+        if (!store.handle() ||
+            sqlite3_prepare_v2(store.handle(), utf8.constData(), int(utf8.size()), &m_st, nullptr) != SQLITE_OK)
+            fail();
+    }
+    ~Rows() { sqlite3_finalize(m_st); }
+    Rows(const Rows&) = delete;
+    Rows& operator=(const Rows&) = delete;
+
+    // name without its ':'.
+    Rows& bind(const char* name, std::int64_t v) {
+        if (m_st)
+            sqlite3_bind_int64(m_st, param(name), v);
+        return *this;
+    }
+    Rows& bind(const char* name, const QString& v) {
+        if (m_st) {
+            const QByteArray utf8 = v.toUtf8();
+            sqlite3_bind_text(m_st, param(name), utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        }
+        return *this;
+    }
+    bool next() {
+        if (!m_st || !m_ok)
+            return false;
+        const int rc = sqlite3_step(m_st);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            fail();
+        return false;
+    }
+    bool ok() const { return m_ok; }
+    std::int64_t int64(int i) const { return sqlite3_column_int64(m_st, i); }
+    bool isInteger(int i) const { return sqlite3_column_type(m_st, i) == SQLITE_INTEGER; }
+    QByteArrayView bytes(int i) const {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_st, i));
+        return p ? QByteArrayView(p, sqlite3_column_bytes(m_st, i)) : QByteArrayView();
+    }
+    QString text(int i) const { return QString::fromUtf8(bytes(i)); }
+
+private:
+    int param(const char* name) const {
+        return sqlite3_bind_parameter_index(m_st, (QByteArray(":") + name).constData());
+    }
+    void fail() {
+        m_ok = false;
+        m_store.reportError();
+    }
+
+    Store& m_store;
+    sqlite3_stmt* m_st = nullptr;
+    bool m_ok = true;
+};
+
+HealthCheck::Layout HealthCheck::MakeLayout(const QString& table, const QStringList& wanted) {
+    Layout layout;
+    {
+        Query q(m_core.store(), QStringLiteral("SELECT strict FROM pragma_table_list WHERE name = :t"));
+        q.bind("t", table);
+        layout.strict = q.next() && q.int64(0) != 0;
+    }
+    QStringList names, types;
+    {
+        Query q(m_core.store(), QStringLiteral("SELECT name, type FROM pragma_table_info(:t)"));
+        q.bind("t", table);
+        while (q.next()) {
+            names << q.text(0);
+            types << q.text(1);
+        }
+    }
+    // In a STRICT table only the INTEGER columns can hold an integer.
+    auto holdsIntegers = [&](int i) {
+        return !layout.strict || types[i].compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+    };
+    auto columnAt = [&](const QString& name) {
+        for (int i = 0; i < names.size(); ++i)
+            if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    };
+    QStringList select;
+    std::vector<bool> used(std::size_t(names.size()), false);
+    for (const QString& w : wanted) {
+        const int c = columnAt(w);
+        if (c >= 0) {
+            used[std::size_t(c)] = true;
+            if (holdsIntegers(c))
+                layout.checked.push_back(int(select.size()));
+            select << QLatin1Char('"') + names[c] + QLatin1Char('"');
+        } else {
+            // An expression, or a column of a later layout that reads NULL.
+            const bool expression = w.contains(QLatin1Char(' ')) || w == QLatin1String("rowid");
+            select << (expression ? w : QStringLiteral("NULL"));
+        }
+    }
+    for (int c = 0; c < names.size(); ++c)
+        if (!used[std::size_t(c)] && holdsIntegers(c)) {
+            layout.checked.push_back(int(select.size()));
+            select << QLatin1Char('"') + names[c] + QLatin1Char('"');
+        }
+    layout.select = select.join(QStringLiteral(", "));
+    return layout;
+}
+
+bool HealthCheck::RowOutOfRange(const Rows& rows, const Layout& layout) {
+    for (const int i : layout.checked) {
+        if (!layout.strict && !rows.isInteger(i))
+            continue;
+        const std::int64_t v = rows.int64(i); // a null reads 0
+        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+            return true;
+    }
+    return false;
+}
+
+namespace {} // namespace
 
 // ---- shared look-ups ---------------------------------------------------------
 
@@ -230,8 +353,59 @@ bool HealthCheck::LinkStamped(int cptyid, int potid, const QString& purchsale, b
     return exists && it.value();
 }
 
-void HealthCheck::StampPosting(int txnid, int objid) {
-    m_stamps.push_back({true, txnid, objid, QString()});
+void HealthCheck::StampPosting(int txnid, int objid, PostingRow* row) {
+    if (row)
+        row->stamped = true; // written with its block's range
+    else
+        m_stamps.push_back({true, txnid, objid, QString()});
+}
+
+void HealthCheck::SettleBlockStamps(PostingRow* rows, std::size_t n, std::int64_t lo, std::int64_t hi, bool current) {
+    const bool whole = !m_postings.empty() && rows >= m_postings.data() && rows < m_postings.data() + m_postings.size();
+    if (current && whole) {
+        // Written with the whole table's ranges.
+        if (!m_wholePending) {
+            m_wholePending = true;
+            m_wholeOutsideGeneration = m_outsideGeneration;
+        }
+        return;
+    }
+    if (!current) {
+        // Something was written since the block was read: each posting by
+        // its key, as it stands.
+        for (std::size_t i = 0; i < n; ++i)
+            if (rows[i].stamped) {
+                m_stamps.push_back({true, int(rows[i].txnid), int(rows[i].objid), QString()});
+                rows[i].stamped = false;
+            }
+        return;
+    }
+    // Every row with a Txnid in [lo, hi] was read into the block: a range of
+    // row ids that holds only marked rows of it, with Txnid kept to [lo, hi],
+    // marks exactly those.  A wide gap between two row ids starts a new
+    // range, so that no statement walks far over other rows.
+    constexpr std::int64_t kMaxGap = 64;
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = std::uint32_t(i);
+    std::sort(order.begin(), order.end(),
+              [rows](std::uint32_t a, std::uint32_t b) { return rows[a].rowid < rows[b].rowid; });
+    bool open = false;
+    for (const std::uint32_t i : order) {
+        const PostingRow& r = rows[i];
+        if (!r.stamped) {
+            open = false;
+            continue;
+        }
+        if (open && r.rowid - m_ranges.back().toRow <= kMaxGap) {
+            m_ranges.back().toRow = r.rowid;
+        } else {
+            m_ranges.push_back({r.rowid, r.rowid, lo, hi, m_outsideGeneration, m_rangeKeys.size(), m_rangeKeys.size()});
+            open = true;
+        }
+        m_rangeKeys.emplace_back(int(r.txnid), int(r.objid));
+        m_ranges.back().keysTo = m_rangeKeys.size();
+    }
 }
 
 void HealthCheck::StampLink(int cptyid, int potid, const QString& purchsale) {
@@ -240,7 +414,7 @@ void HealthCheck::StampLink(int cptyid, int potid, const QString& purchsale) {
 }
 
 void HealthCheck::FlushStamps() {
-    if (m_stamps.empty())
+    if (m_stamps.empty() && m_ranges.empty() && !m_wholePending)
         return;
     CloseSpan();
     StoreTransaction st(m_core.store());
@@ -248,9 +422,33 @@ void HealthCheck::FlushStamps() {
         Query qp(m_core.store(), QStringLiteral("UPDATE pstg SET Rprts = :ts WHERE Txnid = :t AND Objid = :o"));
         Query ql(m_core.store(), QStringLiteral("UPDATE cptypot SET Rprts = :ts WHERE Cptyid = :c AND "
                                                 "Potid = :p AND Purchsale = :s"));
+        // "+Txnid": the row-id range leads, the Txnid range only filters.
+        Query qr(m_core.store(), QStringLiteral("UPDATE pstg SET Rprts = :ts WHERE rowid BETWEEN :a AND :b AND "
+                                                "+Txnid BETWEEN :lo AND :hi"));
         qp.bind("ts", m_stampText);
         ql.bind("ts", m_stampText);
+        qr.bind("ts", m_stampText);
+        bool ok = true;
+        if (m_wholePending) {
+            m_wholePending = false;
+            ok = FlushWholeStamps(qp);
+        }
+        for (const StampRange& r : m_ranges) {
+            if (!ok)
+                break;
+            if (r.outsideGeneration == m_outsideGeneration) {
+                qr.bind("a", r.fromRow).bind("b", r.toRow).bind("lo", r.loTxn).bind("hi", r.hiTxn);
+                ok = qr.exec();
+            } else {
+                for (std::size_t k = r.keysFrom; ok && k < r.keysTo; ++k) {
+                    qp.bind("t", m_rangeKeys[k].first).bind("o", m_rangeKeys[k].second);
+                    ok = qp.exec();
+                }
+            }
+        }
         for (const PendingStamp& s : m_stamps) {
+            if (!ok)
+                break;
             if (s.posting) {
                 qp.bind("t", s.a).bind("o", s.b);
                 if (!qp.exec())
@@ -267,6 +465,162 @@ void HealthCheck::FlushStamps() {
         ReadFailed(m_scanTable, QStringLiteral("run marks not written"));
     }
     m_stamps.clear();
+    m_ranges.clear();
+    m_rangeKeys.clear();
+}
+
+bool HealthCheck::FlushWholeStamps(Query& keys) {
+    std::vector<PostingRow>& rows = m_postings;
+    bool ok = true;
+    auto written = [&] {
+        for (PostingRow& r : rows)
+            if (r.stamped) {
+                r.stamped = false;
+                r.marked = true;
+            }
+    };
+    if (!PostingsCurrent() || m_wholeOutsideGeneration != m_outsideGeneration) {
+        // The window's input changed something: each posting by its key.
+        for (const PostingRow& r : rows)
+            if (ok && r.stamped)
+                ok = keys.bind("t", int(r.txnid)).bind("o", int(r.objid)).exec();
+        written();
+        return ok;
+    }
+    // Every row of the table is known: a range of row ids holding marked
+    // rows only (and ids of no row) marks exactly those.
+    Query ranges(m_core.store(), QStringLiteral("UPDATE pstg SET Rprts = :ts WHERE rowid BETWEEN :a AND :b"));
+    ranges.bind("ts", m_stampText);
+    std::int64_t from = 0;
+    bool open = false;
+    auto close = [&](std::int64_t to) {
+        if (open && ok)
+            ok = ranges.bind("a", from).bind("b", to).exec();
+        open = false;
+    };
+    auto walk = [&](std::int64_t rowid, bool stamped, std::int64_t& last) {
+        if (!stamped) {
+            close(last);
+        } else if (!open) {
+            open = true;
+            from = rowid;
+        }
+        last = rowid;
+    };
+    std::int64_t lo = std::numeric_limits<std::int64_t>::max(), hi = std::numeric_limits<std::int64_t>::min();
+    for (const PostingRow& r : rows) {
+        lo = std::min(lo, r.rowid);
+        hi = std::max(hi, r.rowid);
+    }
+    std::int64_t last = 0;
+    if (!rows.empty() && hi - lo < std::int64_t(4 * rows.size()) + (1 << 20)) {
+        // Row ids are dense: a map of them, in id order.
+        QByteArray state(qsizetype(hi - lo + 1), '\0'); // 0 no row, 1 unmarked, 2 marked
+        for (const PostingRow& r : rows)
+            state[qsizetype(r.rowid - lo)] = r.stamped ? 2 : 1;
+        for (qsizetype i = 0; i < state.size(); ++i)
+            if (state[i])
+                walk(lo + std::int64_t(i), state[i] == 2, last);
+    } else {
+        std::vector<std::pair<std::int64_t, bool>> byRow;
+        byRow.reserve(rows.size());
+        for (const PostingRow& r : rows)
+            byRow.emplace_back(r.rowid, r.stamped);
+        std::sort(byRow.begin(), byRow.end());
+        for (const auto& [rowid, stamped] : byRow)
+            walk(rowid, stamped, last);
+    }
+    close(last);
+    written();
+    return ok;
+}
+
+// ---- posting rows ------------------------------------------------------------------
+
+QString HealthCheck::RowRangeFault(const QString& table, std::int64_t rowid) {
+    Query q(m_core.store(), QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE rowid = :r"));
+    q.bind("r", rowid);
+    QString fault;
+    if (q.next())
+        fault = RangeFault(q);
+    q.reset();
+    return fault;
+}
+
+const HealthCheck::Layout& HealthCheck::PostingLayout() {
+    if (m_postingLayout.select.isEmpty())
+        m_postingLayout = MakeLayout(QStringLiteral("pstg"),
+                                     {QStringLiteral("rowid"), QStringLiteral("Txnid"), QStringLiteral("Objid"),
+                                      QStringLiteral("Amt"), QStringLiteral("chnum"), QStringLiteral("Pstgdate"),
+                                      QStringLiteral("Txntype"), QStringLiteral("Rprts IS :ts")});
+    return m_postingLayout;
+}
+
+void HealthCheck::ReadPostingRow(const Rows& rows, PostingRow& row) {
+    static thread_local DateTexts dates;
+    row.rowid = rows.int64(0);
+    row.txnid = rows.int64(1);
+    row.objid = rows.int64(2);
+    row.amt = rows.int64(3);
+    row.chnum = rows.int64(4);
+    row.date = dates.read(rows.bytes(5));
+    const QByteArrayView type = rows.bytes(6);
+    row.type = type.size() == 1 && uchar(type[0]) < 0x80 ? type[0] : 0;
+    if (row.type == 0)
+        m_postingTypes.insert(row.rowid, QString::fromUtf8(type));
+    row.marked = rows.int64(7) != 0;
+    row.stamped = false;
+    row.fault = false;
+    if (RowOutOfRange(rows, m_postingLayout)) {
+        const QString fault = RowRangeFault(QStringLiteral("pstg"), row.rowid);
+        row.fault = !fault.isEmpty();
+        if (row.fault)
+            m_postingFaults.insert(row.rowid, fault);
+    }
+}
+
+QString HealthCheck::PostingType(const PostingRow& row) const {
+    return row.type ? QString(QLatin1Char(row.type)) : m_postingTypes.value(row.rowid);
+}
+
+void HealthCheck::LoadPostings() {
+    m_postings.clear();
+    m_postingsGeneration = 0;
+    m_postingTypes.clear();
+    m_postingFaults.clear();
+    std::vector<PostingRow> rows;
+    {
+        Rows r(m_core.store(), QStringLiteral("SELECT ") + PostingLayout().select + QStringLiteral(" FROM pstg"));
+        r.bind("ts", m_stampText);
+        while (r.next()) {
+            rows.emplace_back();
+            ReadPostingRow(r, rows.back());
+        }
+        // A read that fails here is left to the walk, which meets it where
+        // the reading block by block would.
+        if (!r.ok())
+            return;
+    }
+    // Key order.  Rows are mostly stored in transaction order, their
+    // accounts in any order: then sorting each transaction's few rows is
+    // enough.
+    auto before = [](const PostingRow& a, const PostingRow& b) {
+        return a.txnid != b.txnid ? a.txnid < b.txnid : a.objid < b.objid;
+    };
+    if (std::is_sorted(rows.begin(), rows.end(),
+                       [](const PostingRow& a, const PostingRow& b) { return a.txnid < b.txnid; })) {
+        for (auto from = rows.begin(); from != rows.end();) {
+            auto to = from + 1;
+            while (to != rows.end() && to->txnid == from->txnid)
+                ++to;
+            std::sort(from, to, before);
+            from = to;
+        }
+    } else {
+        std::sort(rows.begin(), rows.end(), before);
+    }
+    m_postings = std::move(rows);
+    m_postingsGeneration = m_generation;
 }
 
 // ---- objects -------------------------------------------------------------------
@@ -515,21 +869,23 @@ bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancel
     bool allGood = true;
     bool manual = false;
     for (const Expected& e : expected) {
-        const QString prefix =
-            QStringLiteral("Txn ") + N(txnId) + QStringLiteral(" / acc ") + N(e.objid) + QStringLiteral(" : ");
+        const auto prefix = [&] {
+            return QStringLiteral("Txn ") + N(txnId) + QStringLiteral(" / acc ") + N(e.objid) + QStringLiteral(" : ");
+        };
         // The account first: a posting to an account that is missing or of
         // the wrong kind must not be written again (nor a right one deleted
         // for it) - which of the two is wrong is the user's to decide.
         if (e.objid != 0) {
             int kind = 0;
             if (!ObjectKind(e.objid, kind)) {
-                ErrorManual(prefix + QStringLiteral("account not found"));
+                ErrorManual(prefix() + QStringLiteral("account not found"));
                 allGood = false;
                 manual = true;
                 continue;
             }
             if (e.kind >= 0 && kind != e.kind) {
-                ErrorManual(prefix + QStringLiteral("account wrong type") + N(kind) + QStringLiteral(" ") + N(e.kind));
+                ErrorManual(prefix() + QStringLiteral("account wrong type") + N(kind) + QStringLiteral(" ") +
+                            N(e.kind));
                 allGood = false;
                 manual = true;
                 continue;
@@ -539,7 +895,7 @@ bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancel
         const auto found =
             std::find_if(postings.begin(), postings.end(), [&](const TxnPosting& p) { return p.objid == e.objid; });
         if (found == postings.end()) {
-            ErrorRepairable(prefix + QStringLiteral("posting not found"));
+            ErrorRepairable(prefix() + QStringLiteral("posting not found"));
             allGood = false;
             repost = true;
             continue;
@@ -547,13 +903,13 @@ bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancel
         const qint64 pAmt = found->amt;
         const int pChnum = found->chnum;
         if (pAmt != e.amt) {
-            ErrorRepairable(prefix + QStringLiteral("posting amount error"));
+            ErrorRepairable(prefix() + QStringLiteral("posting amount error"));
             allGood = false;
             repost = true;
             continue;
         }
         if (pChnum != e.chnum) {
-            ErrorRepairable(prefix + QStringLiteral("channel number (on pstg) ") + N(pChnum) +
+            ErrorRepairable(prefix() + QStringLiteral("channel number (on pstg) ") + N(pChnum) +
                             QStringLiteral(" shd be (from txn) ") + N(e.chnum));
             allGood = false;
             repost = true;
@@ -573,7 +929,7 @@ bool HealthCheck::CheckTxnPostings(int txnId, char type, qint64 amt, bool cancel
             }
             continue;
         }
-        StampPosting(txnId, e.objid);
+        StampPosting(txnId, e.objid, found->row);
     }
     if (manual)
         repost = false;
@@ -620,71 +976,123 @@ void HealthCheck::ScanTransactions() {
     int lastId = 0;
 
     // Read ahead: a block of transactions after the last key and the
-    // postings of the same ids, in (Txnid, Objid) order.
+    // postings of the Txnids from the key before the block to its last Id,
+    // in (Txnid, Objid) order: from the posting table read whole while it
+    // is current, else from the table.
+    LoadPostings();
+    m_txnDates.clear();
+    m_txnDatesGeneration = 0;
+    const quint64 datesGeneration = m_generation;
+    bool datesWhole = true;
+    const Layout txnLayout = MakeLayout(
+        QStringLiteral("txn"),
+        {QStringLiteral("Id"), QStringLiteral("Type"), QStringLiteral("Amt"), QStringLiteral("Txndate"),
+         QStringLiteral("Date2"), QStringLiteral("Cancelled"), QStringLiteral("Accid1"), QStringLiteral("Accid2"),
+         QStringLiteral("Accid3"), QStringLiteral("Accid4"), QStringLiteral("chnum"), QStringLiteral("Masterid"),
+         QStringLiteral("Instance"), QStringLiteral("actualtxndate")});
+    const bool hasActual = txnLayout.select.contains(QStringLiteral("\"actualtxndate\""), Qt::CaseInsensitive);
+    const QString txnSql =
+        QStringLiteral("SELECT ") + txnLayout.select + QStringLiteral(" FROM txn WHERE Id > :k ORDER BY Id LIMIT :n");
+    const QString postingSql = QStringLiteral("SELECT ") + PostingLayout().select +
+                               QStringLiteral(" FROM pstg WHERE Txnid > :a AND Txnid <= :b ORDER BY Txnid, Objid");
+    DateTexts dates;
     std::vector<TxnRow> block;
-    std::vector<std::pair<int, TxnPosting>> blockPostings;
+    std::vector<PostingRow> ownPostings; // when the whole table is not current
+    PostingRow* blockPostings = nullptr;
+    std::size_t blockPostingCount = 0;
+    std::int64_t blockFrom = 0, blockTo = 0; // the block's Txnids: (blockFrom, blockTo]
     std::size_t at = 0, postingAt = 0;
     quint64 blockGeneration = 0;
     BlockSize size;
-    auto readPosting = [](const Query& q, int cTxnid, int cObjid, int cAmt, int cChnum) {
-        return std::make_pair(int(IntAt(q, cTxnid)),
-                              TxnPosting{int(IntAt(q, cObjid)), qint64(IntAt(q, cAmt)), int(IntAt(q, cChnum))});
+    auto settle = [&] {
+        if (blockPostings)
+            SettleBlockStamps(blockPostings, blockPostingCount, blockFrom + 1, blockTo,
+                              blockGeneration == m_generation);
+        blockPostings = nullptr;
+        blockPostingCount = 0;
     };
     auto fetch = [&] {
+        settle();
         block.clear();
-        blockPostings.clear();
+        ownPostings.clear();
         at = postingAt = 0;
         blockGeneration = m_generation;
-        Query q(m_core.store(), QStringLiteral("SELECT * FROM txn WHERE Id > :k ORDER BY Id LIMIT :n"));
+        const std::int64_t from = key;
+        Rows q(m_core.store(), txnSql);
         q.bind("k", key).bind("n", size.take());
-        const int cId = ColumnAt(q, "Id"), cType = ColumnAt(q, "Type"), cAmt = ColumnAt(q, "Amt"),
-                  cTxndate = ColumnAt(q, "Txndate"), cDate2 = ColumnAt(q, "Date2"),
-                  cCancelled = ColumnAt(q, "Cancelled"), cAccid1 = ColumnAt(q, "Accid1"),
-                  cAccid2 = ColumnAt(q, "Accid2"), cAccid3 = ColumnAt(q, "Accid3"), cAccid4 = ColumnAt(q, "Accid4"),
-                  cChnum = ColumnAt(q, "chnum"), cMasterid = ColumnAt(q, "Masterid"),
-                  cInstance = ColumnAt(q, "Instance"), cActual = ColumnAt(q, "actualtxndate");
         while (q.next()) {
             TxnRow r;
             InitTxnRec(r.rec);
             TxnRec& t = r.rec;
-            r.id = IntAt(q, cId);
-            r.rangeFault = RangeFault(q);
+            r.id = q.int64(0);
+            if (RowOutOfRange(q, txnLayout))
+                r.rangeFault = RowRangeFault(QStringLiteral("txn"), r.id);
             t.Id = int(r.id);
-            r.type = TextAt(q, cType);
+            r.type = q.text(1);
+            const CalDate txndate = dates.read(q.bytes(3));
+            const CalDate date2 = dates.read(q.bytes(4));
+            if (datesWhole && datesGeneration == m_generation)
+                m_txnDates.push_back({r.id, txndate, IsNullDate(date2) ? txndate : date2});
+            else
+                datesWhole = false;
             if (r.rangeFault.isEmpty() && ValidTxnType(r.type)) {
                 t.Type = r.type.at(0).toLatin1();
-                t.Amt = int(IntAt(q, cAmt));
-                t.Txndate = DateStrToCal(TextAt(q, cTxndate));
-                t.Date2 = DateStrToCal(TextAt(q, cDate2));
-                t.Cancelled = IntAt(q, cCancelled) != 0;
-                t.Accid1 = int(IntAt(q, cAccid1));
-                t.Accid2 = int(IntAt(q, cAccid2));
-                t.Accid3 = int(IntAt(q, cAccid3));
-                t.Accid4 = int(IntAt(q, cAccid4));
-                t.chnum = int(IntAt(q, cChnum));
-                t.Masterid = int(IntAt(q, cMasterid));
-                t.Instance = int(IntAt(q, cInstance));
+                t.Amt = int(q.int64(2));
+                t.Txndate = txndate;
+                t.Date2 = date2;
+                t.Cancelled = q.int64(5) != 0;
+                t.Accid1 = int(q.int64(6));
+                t.Accid2 = int(q.int64(7));
+                t.Accid3 = int(q.int64(8));
+                t.Accid4 = int(q.int64(9));
+                t.chnum = int(q.int64(10));
+                t.Masterid = int(q.int64(11));
+                t.Instance = int(q.int64(12));
                 t.Role = t.Instance > 0 ? roleInstance : roleOrdinary;
-                if (cActual >= 0)
-                    t.ActualDate = IntToCal(int(IntAt(q, cActual)));
+                if (hasActual)
+                    t.ActualDate = IntToCal(int(q.int64(13)));
             }
             block.push_back(std::move(r));
         }
-        if (!ReadOk(q, table)) {
+        if (!q.ok()) {
+            ReadFailed(table);
             block.clear();
             return;
         }
         if (block.empty())
             return;
-        Query p(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE Txnid >= :a AND Txnid <= :b "
-                                               "ORDER BY Txnid, Objid"));
-        p.bind("a", std::int64_t(block.front().id)).bind("b", std::int64_t(block.back().id));
-        const int cTxnid = ColumnAt(p, "Txnid"), cObjid = ColumnAt(p, "Objid"), cPAmt = ColumnAt(p, "Amt"),
-                  cPChnum = ColumnAt(p, "chnum");
-        while (p.next())
-            blockPostings.push_back(readPosting(p, cTxnid, cObjid, cPAmt, cPChnum));
-        if (!ReadOk(p, QStringLiteral("PSTG.DB")))
+        blockFrom = from;
+        blockTo = block.back().id;
+        if (PostingsCurrent()) {
+            const auto first = std::upper_bound(m_postings.begin(), m_postings.end(), from,
+                                                [](std::int64_t v, const PostingRow& r) { return v < r.txnid; });
+            const auto last = std::upper_bound(first, m_postings.end(), blockTo,
+                                               [](std::int64_t v, const PostingRow& r) { return v < r.txnid; });
+            blockPostings = &*first;
+            blockPostingCount = std::size_t(last - first);
+            if (blockPostingCount == 0)
+                blockPostings = nullptr;
+            return;
+        }
+        Rows p(m_core.store(), postingSql);
+        p.bind("ts", m_stampText).bind("a", from).bind("b", blockTo);
+        while (p.next()) {
+            ownPostings.emplace_back();
+            ReadPostingRow(p, ownPostings.back());
+        }
+        if (!p.ok()) {
+            ReadFailed(QStringLiteral("PSTG.DB"));
             block.clear();
+            ownPostings.clear();
+            return;
+        }
+        if (!ownPostings.empty()) {
+            blockPostings = ownPostings.data();
+            blockPostingCount = ownPostings.size();
+        }
+    };
+    auto posting = [](PostingRow& r, bool inBlock) {
+        return TxnPosting{int(r.objid), qint64(r.amt), int(r.chnum), inBlock ? &r : nullptr};
     };
 
     while (!m_readFailed) {
@@ -692,6 +1100,7 @@ void HealthCheck::ScanTransactions() {
             // Something may have changed: go on from the last key.
             if (at < block.size())
                 size.restart();
+            settle();
             block.clear();
             at = 0;
         }
@@ -711,9 +1120,9 @@ void HealthCheck::ScanTransactions() {
         if (!rangeFault.isEmpty() || id < 1) {
             // Nothing of it can be judged: its postings, if any, are found by
             // the posting scan.  Id 0 is the anchors' and is never re-posted.
-            const QString label = QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(id);
-            ErrorManual(label + (rangeFault.isEmpty() ? QStringLiteral(" invalid id")
-                                                      : QStringLiteral(" value out of range : ") + rangeFault));
+            ErrorManual(QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(id) +
+                        (rangeFault.isEmpty() ? QStringLiteral(" invalid id")
+                                              : QStringLiteral(" value out of range : ") + rangeFault));
             continue;
         }
         lastId = txn.Id;
@@ -721,25 +1130,29 @@ void HealthCheck::ScanTransactions() {
         // window's input changed something since the block was read.
         std::vector<TxnPosting> postings;
         if (blockGeneration == m_generation) {
-            while (postingAt < blockPostings.size() && blockPostings[postingAt].first < txn.Id)
+            while (postingAt < blockPostingCount && int(blockPostings[postingAt].txnid) < txn.Id)
                 ++postingAt;
-            for (; postingAt < blockPostings.size() && blockPostings[postingAt].first == txn.Id; ++postingAt)
-                postings.push_back(blockPostings[postingAt].second);
+            for (; postingAt < blockPostingCount && int(blockPostings[postingAt].txnid) == txn.Id; ++postingAt)
+                postings.push_back(posting(blockPostings[postingAt], true));
         } else {
-            Query p(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE Txnid = :t"));
-            p.bind("t", txn.Id);
-            const int cTxnid = ColumnAt(p, "Txnid"), cObjid = ColumnAt(p, "Objid"), cPAmt = ColumnAt(p, "Amt"),
-                      cPChnum = ColumnAt(p, "chnum");
-            while (p.next())
-                postings.push_back(readPosting(p, cTxnid, cObjid, cPAmt, cPChnum).second);
-            if (!ReadOk(p, QStringLiteral("PSTG.DB")))
+            Rows p(m_core.store(),
+                   QStringLiteral("SELECT ") + PostingLayout().select + QStringLiteral(" FROM pstg WHERE Txnid = :t"));
+            p.bind("ts", m_stampText).bind("t", txn.Id);
+            PostingRow r;
+            while (p.next()) {
+                ReadPostingRow(p, r);
+                postings.push_back(posting(r, false));
+            }
+            if (!p.ok()) {
+                ReadFailed(QStringLiteral("PSTG.DB"));
                 break;
+            }
         }
-        const QString label = QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(txn.Id);
+        const auto label = [&] { return QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(txn.Id); };
 
         // 1: nothing else can be judged without a type.
         if (!ValidTxnType(typeText)) {
-            ErrorManual(label + QStringLiteral(" invalid txn type"));
+            ErrorManual(label() + QStringLiteral(" invalid txn type"));
             continue;
         }
         const char type = txn.Type;
@@ -751,9 +1164,9 @@ void HealthCheck::ScanTransactions() {
             // 2: an instance belongs to a repeater that exists.
             if (txn.Instance > 0) {
                 if (txn.Masterid == 0) {
-                    Info(label + QStringLiteral(" instance with no master"));
+                    Info(label() + QStringLiteral(" instance with no master"));
                 } else if (!RepeaterExists(txn.Masterid)) {
-                    ErrorRepairable(label + QStringLiteral(" masterid not found ") + N(txn.Masterid));
+                    ErrorRepairable(label() + QStringLiteral(" masterid not found ") + N(txn.Masterid));
                     // Its repeater is gone: it stays as an ordinary transaction.
                     rewrite = true;
                     if (Repairing()) {
@@ -765,7 +1178,7 @@ void HealthCheck::ScanTransactions() {
                 }
             }
             // 3-10: amounts and account roles by type (manual).
-            auto manual = [&](const char* text) { ErrorManual(label + QLatin1String(text)); };
+            auto manual = [&](const char* text) { ErrorManual(label() + QLatin1String(text)); };
             // Every transaction is dated; its postings take their dates from it.
             if (IsNullDate(txn.Txndate))
                 return manual(" txn date missing");
@@ -799,7 +1212,7 @@ void HealthCheck::ScanTransactions() {
 
             // 11: the channel exists.
             if (txn.chnum != 0 && !ChannelExists(txn.chnum)) {
-                ErrorRepairable(label + QStringLiteral(" invalid channel number ") + N(txn.chnum));
+                ErrorRepairable(label() + QStringLiteral(" invalid channel number ") + N(txn.chnum));
                 rewrite = repost = true;
                 if (Repairing()) {
                     clearChnum = true;
@@ -880,7 +1293,7 @@ void HealthCheck::ScanTransactions() {
 
             // 15: an instance carries a date of its own.
             if (txn.Masterid > 0 && IsNullDate(txn.ActualDate) && DateEqual(txn.Txndate, txn.Date2)) {
-                ErrorRepairable(label + QStringLiteral("Rptr instance with neither actual txn date nor pstg date"));
+                ErrorRepairable(label() + QStringLiteral("Rptr instance with neither actual txn date nor pstg date"));
                 rewrite = true;
                 if (Repairing()) {
                     setActualDate = true;
@@ -918,10 +1331,15 @@ void HealthCheck::ScanTransactions() {
             }
             AfterWrite();
         }
-        if (m_stamps.size() >= std::size_t(kStampBatch))
+        if (m_stamps.size() >= std::size_t(kStampBatch) || m_rangeKeys.size() >= kRangeKeyBatch)
             FlushStamps();
     }
+    settle();
     FlushStamps();
+    // The dates of every transaction, read in one generation: the posting
+    // scan takes them from here while nothing has been written since.
+    if (datesWhole && !m_readFailed && !m_abort && datesGeneration == m_generation)
+        m_txnDatesGeneration = m_generation;
     if (m_abort)
         return;
     Log(QStringLiteral("Last record id ") + N(lastId));
@@ -946,39 +1364,57 @@ void HealthCheck::ScanPostings() {
     DateInt earliest = 0, latest = 0;
     int deleted = 0;
 
-    // Read ahead: a block of postings after the last key.
-    std::vector<PstgRow> block;
+    // Read ahead: a block of postings after the last key, from the posting
+    // table read whole while it is current, else from the table.
+    std::vector<PostingRow> block;
     std::size_t at = 0;
+    std::size_t wholeAt = 0; // the next row of m_postings
     quint64 blockGeneration = 0;
     BlockSize size;
+    const QString blockSql =
+        QStringLiteral("SELECT ") + PostingLayout().select +
+        QStringLiteral(" FROM pstg WHERE (Txnid, Objid) > (:t, :o) ORDER BY Txnid, Objid LIMIT :n");
     auto fetch = [&] {
         block.clear();
         at = 0;
         blockGeneration = m_generation;
-        Query q(m_core.store(), QStringLiteral("SELECT * FROM pstg WHERE (Txnid, Objid) > (:t, :o) "
-                                               "ORDER BY Txnid, Objid LIMIT :n"));
-        q.bind("t", keyT).bind("o", keyO).bind("n", size.take());
-        const int cTxnid = ColumnAt(q, "Txnid"), cObjid = ColumnAt(q, "Objid"), cType = ColumnAt(q, "Txntype"),
-                  cRprts = ColumnAt(q, "Rprts"), cDate = ColumnAt(q, "Pstgdate");
-        while (q.next()) {
-            PstgRow r;
-            r.txnid = IntAt(q, cTxnid);
-            r.objid = IntAt(q, cObjid);
-            r.rangeFault = RangeFault(q);
-            r.type = TextAt(q, cType);
-            r.stamped = TextAt(q, cRprts) == m_stampText;
-            r.pstgdate = DateStrToCal(TextAt(q, cDate));
-            block.push_back(std::move(r));
+        const int n = size.take();
+        if (PostingsCurrent()) {
+            // The rows after the key: mostly the very next one.
+            auto after = [&](const PostingRow& r) { return r.txnid != keyT ? r.txnid > keyT : r.objid > keyO; };
+            if (wholeAt > m_postings.size() || (wholeAt > 0 && after(m_postings[wholeAt - 1])) ||
+                (wholeAt < m_postings.size() && !after(m_postings[wholeAt])))
+                wholeAt = std::size_t(std::partition_point(m_postings.begin(), m_postings.end(),
+                                                           [&](const PostingRow& r) { return !after(r); }) -
+                                      m_postings.begin());
+            const std::size_t end = std::min(m_postings.size(), wholeAt + std::size_t(n) * 64);
+            block.assign(m_postings.begin() + std::ptrdiff_t(wholeAt), m_postings.begin() + std::ptrdiff_t(end));
+            wholeAt = end;
+            // This run's marks written by the transaction scan.
+            for (PostingRow& r : block)
+                r.marked = r.marked || r.stamped;
+            return;
         }
-        if (!ReadOk(q, table))
+        Rows q(m_core.store(), blockSql);
+        q.bind("ts", m_stampText).bind("t", keyT).bind("o", keyO).bind("n", n);
+        while (q.next()) {
+            block.emplace_back();
+            ReadPostingRow(q, block.back());
+        }
+        if (!q.ok()) {
+            ReadFailed(table);
             block.clear();
+        }
     };
     // The dates of the transaction of the latest posting (postings come in
-    // transaction order, so one look-up serves them all).
+    // transaction order, so one look-up serves them all): from the
+    // transaction scan's reading while it is current, else from the table.
     qint64 cachedTxn = 0;
     quint64 cacheGeneration = 0;
     bool txnFound = false;
     CalDate txndate, date2;
+    std::size_t datesAt = 0;
+    DateTexts dates;
 
     while (!m_readFailed) {
         if (blockGeneration != m_generation) {
@@ -992,37 +1428,36 @@ void HealthCheck::ScanPostings() {
             if (block.empty())
                 break;
         }
-        const PstgRow p = block[at++];
+        const PostingRow& p = block[at++];
         keyT = p.txnid;
         keyO = p.objid;
         if (!NextRow())
             return;
         lastT = p.txnid;
         lastO = p.objid;
-        const QString& typeText = p.type;
-        if (!p.rangeFault.isEmpty()) {
+        if (p.fault) {
             ErrorManual(QStringLiteral("Posting ") + N(p.txnid) + QStringLiteral(" / ") + N(p.objid) +
-                        QStringLiteral(" value out of range : ") + p.rangeFault);
+                        QStringLiteral(" value out of range : ") + m_postingFaults.value(p.rowid));
             continue;
         }
         // Transaction 0 holds the anchors, which the health check never
         // changes: one of another type is the user's to look at.
         if (p.txnid == 0) {
-            if (typeText != QStringLiteral("A"))
+            if (p.type != 'A')
                 ErrorManual(QStringLiteral("Posting 0 / ") + N(p.objid) + QStringLiteral(" anchor posting of type \"") +
-                            typeText + QStringLiteral("\""));
+                            PostingType(p) + QStringLiteral("\""));
             continue;
         }
-        if (typeText == QStringLiteral("A"))
+        if (p.type == 'A')
             continue;
-        const DateInt d = CalToInt(p.pstgdate);
+        const DateInt d = CalToInt(p.date);
         if (d != 0) {
             if (earliest == 0 || d < earliest)
                 earliest = d;
             if (d > latest)
                 latest = d;
         }
-        const QString label = QStringLiteral("Posting ") + N(p.txnid) + QStringLiteral(" / ") + N(p.objid);
+        const auto label = [&] { return QStringLiteral("Posting ") + N(p.txnid) + QStringLiteral(" / ") + N(p.objid); };
 
         int kind = 0;
         const bool objExists = ObjectKind(p.objid, kind);
@@ -1031,17 +1466,29 @@ void HealthCheck::ScanPostings() {
             cachedTxn = p.txnid;
             txnFound = false;
             txndate = date2 = CalDate();
-            Query q(m_core.store(), QStringLiteral("SELECT Txndate, Date2 FROM txn WHERE Id = :id"));
-            q.bind("id", std::int64_t(p.txnid));
-            if (q.next()) {
-                txnFound = true;
-                txndate = DateStrToCal(q.text(0));
-                date2 = DateStrToCal(q.text(1));
-                if (IsNullDate(date2))
-                    date2 = txndate; // an empty Date2 is the transaction date
-                q.reset();
-            } else if (!ReadOk(q, QStringLiteral("TXN.DB"))) {
-                break;
+            if (m_txnDatesGeneration != 0 && m_txnDatesGeneration == m_generation) {
+                if (datesAt > m_txnDates.size() || (datesAt > 0 && m_txnDates[datesAt - 1].id >= p.txnid))
+                    datesAt = 0;
+                while (datesAt < m_txnDates.size() && m_txnDates[datesAt].id < p.txnid)
+                    ++datesAt;
+                if (datesAt < m_txnDates.size() && m_txnDates[datesAt].id == p.txnid) {
+                    txnFound = true;
+                    txndate = m_txnDates[datesAt].txndate;
+                    date2 = m_txnDates[datesAt].date2;
+                }
+            } else {
+                Query q(m_core.store(), QStringLiteral("SELECT Txndate, Date2 FROM txn WHERE Id = :id"));
+                q.bind("id", std::int64_t(p.txnid));
+                if (q.next()) {
+                    txnFound = true;
+                    txndate = dates.read(q.text(0));
+                    date2 = dates.read(q.text(1));
+                    if (IsNullDate(date2))
+                        date2 = txndate; // an empty Date2 is the transaction date
+                    q.reset();
+                } else if (!ReadOk(q, QStringLiteral("TXN.DB"))) {
+                    break;
+                }
             }
         }
 
@@ -1057,20 +1504,20 @@ void HealthCheck::ScanPostings() {
         };
 
         bool remove = false;
-        if (typeText != QStringLiteral("D") && !objExists) {
-            ErrorRepairable(label + QStringLiteral("Object not found : ") + N(p.objid));
+        if (p.type != 'D' && !objExists) {
+            ErrorRepairable(label() + QStringLiteral("Object not found : ") + N(p.objid));
             remove = true;
         } else if (!txnFound) {
-            ErrorRepairable(label + QStringLiteral(" no matching txn"));
+            ErrorRepairable(label() + QStringLiteral(" no matching txn"));
             remove = true;
-        } else if (typeText.size() != 1 || !IsPostingType(typeText.at(0).toLatin1())) {
-            ErrorRepairable(label + QStringLiteral(" invalid txn type"));
+        } else if (!p.type || !IsPostingType(p.type)) {
+            ErrorRepairable(label() + QStringLiteral(" invalid txn type"));
             remove = true;
-        } else if (!p.stamped) {
-            ErrorManual(label + QStringLiteral(" posting missed from txn scan"));
+        } else if (!p.marked) {
+            ErrorManual(label() + QStringLiteral(" posting missed from txn scan"));
         } else if (objExists) {
-            if (kind == otPot && !DateEqual(p.pstgdate, txndate)) {
-                ErrorRepairable(label + QStringLiteral(" posting date should match txn date for Intl accs"));
+            if (kind == otPot && !DateEqual(p.date, txndate)) {
+                ErrorRepairable(label() + QStringLiteral(" posting date should match txn date for Intl accs"));
                 if (Repairing()) {
                     BeforeWrite();
                     PstgRec whole;
@@ -1084,13 +1531,13 @@ void HealthCheck::ScanPostings() {
                         RepairFailed();
                     AfterWrite();
                 }
-            } else if ((kind == otCtgy && !DateEqual(p.pstgdate, txndate)) ||
-                       ((kind == otExtAcc || kind == otCpty) && !DateEqual(p.pstgdate, date2))) {
+            } else if ((kind == otCtgy && !DateEqual(p.date, txndate)) ||
+                       ((kind == otExtAcc || kind == otCpty) && !DateEqual(p.date, date2))) {
                 const bool ctgy = kind == otCtgy;
-                ErrorRepairable(label + (ctgy ? QStringLiteral(" posting.date / txn.txndate mismatch")
-                                              : QStringLiteral(" posting.date / txn.pstgdate mismatch")));
+                ErrorRepairable(label() + (ctgy ? QStringLiteral(" posting.date / txn.txndate mismatch")
+                                                : QStringLiteral(" posting.date / txn.pstgdate mismatch")));
                 TxnRec txn;
-                if (Repairing() && !RealDate(p.pstgdate)) {
+                if (Repairing() && !RealDate(p.date)) {
                     // A posting without a date takes the transaction's: the
                     // transaction must not lose its date to it.
                     BeforeWrite();
@@ -1112,9 +1559,9 @@ void HealthCheck::ScanPostings() {
                         // postings of that date are written again with it, so
                         // that they do not disagree in their turn.
                         if (ctgy)
-                            txn.Txndate = p.pstgdate;
+                            txn.Txndate = p.date;
                         else
-                            txn.Date2 = p.pstgdate;
+                            txn.Date2 = p.date;
                         StoreTransaction st(m_core.store());
                         ok = st.ok();
                         if (ok) {

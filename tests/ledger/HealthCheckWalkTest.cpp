@@ -128,3 +128,24 @@ TEST_F(HealthCheckWalkFixture, WindowTakesInputAFewTimesASecondNotOnEveryRow) {
     EXPECT_FALSE(has(QStringLiteral("OBJ.DB scan complete")));
     EXPECT_FALSE(core.store().inTransaction());
 }
+
+TEST_F(HealthCheckWalkFixture, ChangeDuringTheTransactionScanLosesNoRunMark) {
+    // Another window renames an account while the second read-ahead block
+    // of transactions is walked: every posting still gets its run mark.
+    addPayments(60);
+    bool changed = false;
+    view.onInput = [&] {
+        if (!changed && !view.progress.isEmpty() &&
+            view.progress.back().endsWith(QStringLiteral("; Id = ") + S(extra[45]))) {
+            changed = true;
+            exec(QStringLiteral("UPDATE obj SET Name = 'Petty cash' WHERE Id = %1").arg(cash));
+        }
+    };
+    EXPECT_TRUE(run(HchkMode::Check)) << dump().toStdString();
+    EXPECT_TRUE(changed);
+    const QString ts = DateTimeToStore(hc.RunStamp());
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT count(*) FROM pstg WHERE Txntype <> 'A' AND (Rprts IS NULL OR Rprts <> '%1')")
+                   .arg(ts)),
+        0);
+}

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <sqlite3.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -373,27 +374,45 @@ bool SetDpDates(TFCore& core) {
     // Collect first, then write: the walk never sees its own changes.  The
     // table is read in its own order and sorted here by Txndate and Id: in
     // date order each row would be a seek from the date index into the table.
+    // A date text is read as a date once per run of equal texts.
     struct Row {
-        QString date;
+        std::string date;
         int id;
         bool flag;
     };
     std::vector<Row> all;
     {
-        Query q(core.store(), QStringLiteral("SELECT Id, Txndate, DpDate FROM txn"));
-        while (q.next())
-            all.push_back({q.text(1), int(q.int64(0)), q.int64(2) != 0});
-        if (!q.ok())
+        static const QString kAllDates = QStringLiteral("SELECT Id, Txndate, DpDate FROM txn");
+        Store& store = core.store();
+        sqlite3_stmt* q = store.acquire(kAllDates);
+        if (!q)
+            return false;
+        int rc;
+        while ((rc = sqlite3_step(q)) == SQLITE_ROW) {
+            const auto* d = reinterpret_cast<const char*>(sqlite3_column_text(q, 1));
+            all.push_back({d ? std::string(d, size_t(sqlite3_column_bytes(q, 1))) : std::string(),
+                           int(sqlite3_column_int64(q, 0)), sqlite3_column_int64(q, 2) != 0});
+        }
+        const bool ok = rc == SQLITE_DONE;
+        if (!ok)
+            store.reportError();
+        store.release(kAllDates, q);
+        if (!ok)
             return false;
     }
     std::sort(all.begin(), all.end(), [](const Row& a, const Row& b) {
-        const int c = QString::compare(a.date, b.date);
+        const int c = a.date.compare(b.date);
         return c != 0 ? c < 0 : a.id < b.id;
     });
     std::vector<std::pair<int, bool>> changes;
     DateInt prev = 0;
+    const std::string* lastText = nullptr;
+    DateInt d = 0;
     for (const Row& r : all) {
-        const DateInt d = DateStrToInt(r.date);
+        if (!lastText || *lastText != r.date) {
+            d = DateStrToInt(QString::fromUtf8(r.date.data(), qsizetype(r.date.size())));
+            lastText = &r.date;
+        }
         const bool flag = d != prev;
         prev = d;
         if (r.flag != flag)

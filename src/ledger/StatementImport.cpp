@@ -22,6 +22,7 @@
 #include <QSet>
 #include <algorithm>
 #include <map>
+#include <sqlite3.h>
 
 namespace {
 
@@ -669,6 +670,113 @@ QString LineCheckNote(const ImportLine& il, const QStringList& confirmed) {
     return open.isEmpty() ? QString() : QStringLiteral("needs confirming: ") + open.join(QStringLiteral("; "));
 }
 
+namespace {
+
+enum class Pass { Done, Failed, Again };
+
+// One attempt at the whole import in one store transaction.  A line whose
+// checks may leave it out (guarded: it asked or was refused when checked)
+// runs inside a savepoint, so that leaving it out undoes what its checks
+// wrote; any other line runs bare, which costs nothing while it goes in.  A
+// bare line left out after writing something asks for another attempt with
+// that line guarded (Again); the transaction is rolled back meanwhile.
+Pass ImportPass(TFCore& core, ImportPreview& preview, const ImportOptions& options, std::vector<char>& guarded,
+                const QDateTime& importTs, ImportResult& r) {
+    Prompter& prompter = core.prompter();
+    Store& store = core.store();
+    ObjRec account;
+    if (!ReadObj(core, preview.accountId, account))
+        return Pass::Failed;
+    // Every line reads the same few objects (the account, its counterparties,
+    // categories and pots) several times over: each is read once.
+    ObjectReadCache cache(core);
+    StoreTransaction st(store);
+    if (!st.ok())
+        return Pass::Failed;
+    r = ImportResult();
+    const QString savepoint = QStringLiteral("importline");
+    LinePrompter lp(prompter, &preview.confirmed);
+    for (size_t i = 0; i < preview.lines.size(); ++i) {
+        ImportLine& il = preview.lines[i];
+        if (il.state == LineState::New) {
+            int txnid = 0;
+            if (guarded[i] && !store.savepoint(savepoint))
+                return Pass::Failed;
+            const auto changesBefore = sqlite3_total_changes(store.handle());
+            lp.clear();
+            bool entered = false;
+            {
+                PrompterSwap swap(core, lp);
+                entered = EnterLine(core, account, il, txnid);
+            }
+            il.questions = lp.questions;
+            il.refusal = lp.refusal;
+            if (entered) {
+                if (guarded[i] && !store.releaseSavepoint(savepoint))
+                    return Pass::Failed;
+            } else if ((lp.declined || !lp.refusal.isEmpty()) && store.lastError().isEmpty()) {
+                // The line alone is left out; what its checks wrote is undone.
+                if (guarded[i]) {
+                    if (!store.rollbackToSavepoint(savepoint))
+                        return Pass::Failed;
+                    ObjectReadCache::ForgetAll(core);
+                } else if (store.doomed() || sqlite3_total_changes(store.handle()) != changesBefore) {
+                    guarded[i] = 1;
+                    return Pass::Again;
+                }
+                if (lp.declined && lp.refusal.isEmpty())
+                    ++r.unconfirmed;
+                else
+                    ++r.refused;
+                continue;
+            } else {
+                prompter.ShowMessage(LineLabel(preview, il) + QStringLiteral(" (") + CalToDateStr(il.line.date) +
+                                     QStringLiteral(" ") + FormatAmount(il.line.amount) +
+                                     QStringLiteral(") could not be entered - nothing was imported"));
+                return Pass::Failed;
+            }
+            if (!RecordKey(core, preview.accountId, il, txnid, importTs) || !RememberPayee(core, il))
+                return Pass::Failed;
+            il.matchTxnId = txnid;
+            ++r.entered;
+        } else if (il.state == LineState::Matched) {
+            if (!RecordKey(core, preview.accountId, il, il.matchTxnId, importTs))
+                return Pass::Failed;
+            ++r.matched;
+            if (options.reconcileMatched) {
+                PstgRec p;
+                if (ReadPstg(core, il.matchTxnId, preview.accountId, p) && p.ReconCode == 0) {
+                    p.ReconCode = 1;
+                    if (!WritePstg(core, p))
+                        return Pass::Failed;
+                    ++r.reconciled;
+                }
+            }
+        }
+    }
+    const Statement& s = preview.statement;
+    if (s.hasClosing) {
+        if (!ReadObj(core, preview.accountId, account))
+            return Pass::Failed;
+        const Amount64 balance = BalanceAt(core, account, s.closingDate);
+        r.closingChecked = true;
+        r.closingDifference = Amount64(s.closingBalance) - balance;
+        if (r.closingDifference == 0) {
+            if (!RecordReconciledBalance(core, account.Id, s.closingDate, s.closingBalance))
+                return Pass::Failed;
+            if (DateAfter(s.closingDate, account.ReconciledDate)) {
+                account.Reconciled = CalToDateStr(s.closingDate);
+                if (!WriteObj(core, account))
+                    return Pass::Failed;
+            }
+            r.closingRecorded = true;
+        }
+    }
+    return st.commit() ? Pass::Done : Pass::Failed;
+}
+
+} // namespace
+
 bool ImportPreviewLines(TFCore& core, ImportPreview& preview, const ImportOptions& options, ImportResult& result) {
     Prompter& prompter = core.prompter();
     result = ImportResult();
@@ -680,92 +788,20 @@ bool ImportPreviewLines(TFCore& core, ImportPreview& preview, const ImportOption
             return false;
         }
     }
-    ObjRec account;
-    if (!ReadObj(core, preview.accountId, account) || !AttachImportKeys(core))
+    if (!AttachImportKeys(core))
         return false;
-
-    // Every line reads the same few objects (the account, its counterparties,
-    // categories and pots) several times over: each is read once.
-    ObjectReadCache cache(core);
-    const QDateTime importTs = Now(); // one import, one time stamp
-    StoreTransaction st(core.store());
-    if (!st.ok())
-        return false;
+    std::vector<char> guarded(preview.lines.size(), 0);
+    for (size_t i = 0; i < preview.lines.size(); ++i)
+        guarded[i] = !preview.lines[i].questions.isEmpty() || !preview.lines[i].refusal.isEmpty();
+    const bool nested = core.store().inTransaction(); // a rollback would spoil the caller's transaction
+    const QDateTime importTs = Now();                 // one import, one time stamp
     ImportResult r;
-    Store& store = core.store();
-    const QString savepoint = QStringLiteral("importline");
-    LinePrompter lp(prompter, &preview.confirmed);
-    for (ImportLine& il : preview.lines) {
-        if (il.state == LineState::New) {
-            int txnid = 0;
-            if (!store.savepoint(savepoint))
-                return false;
-            lp.clear();
-            bool entered = false;
-            {
-                PrompterSwap swap(core, lp);
-                entered = EnterLine(core, account, il, txnid);
-            }
-            il.questions = lp.questions;
-            il.refusal = lp.refusal;
-            if (entered) {
-                if (!store.releaseSavepoint(savepoint))
-                    return false;
-            } else if ((lp.declined || !lp.refusal.isEmpty()) && store.lastError().isEmpty()) {
-                // The line alone is left out; what its checks wrote is undone.
-                if (!store.rollbackToSavepoint(savepoint))
-                    return false;
-                ObjectReadCache::ForgetAll(core);
-                if (lp.declined && lp.refusal.isEmpty())
-                    ++r.unconfirmed;
-                else
-                    ++r.refused;
-                continue;
-            } else {
-                prompter.ShowMessage(LineLabel(preview, il) + QStringLiteral(" (") + CalToDateStr(il.line.date) +
-                                     QStringLiteral(" ") + FormatAmount(il.line.amount) +
-                                     QStringLiteral(") could not be entered - nothing was imported"));
-                return false;
-            }
-            if (!RecordKey(core, preview.accountId, il, txnid, importTs) || !RememberPayee(core, il))
-                return false;
-            il.matchTxnId = txnid;
-            ++r.entered;
-        } else if (il.state == LineState::Matched) {
-            if (!RecordKey(core, preview.accountId, il, il.matchTxnId, importTs))
-                return false;
-            ++r.matched;
-            if (options.reconcileMatched) {
-                PstgRec p;
-                if (ReadPstg(core, il.matchTxnId, preview.accountId, p) && p.ReconCode == 0) {
-                    p.ReconCode = 1;
-                    if (!WritePstg(core, p))
-                        return false;
-                    ++r.reconciled;
-                }
-            }
-        }
+    Pass pass;
+    while ((pass = ImportPass(core, preview, options, guarded, importTs, r)) == Pass::Again && !nested) {
     }
-    const Statement& s = preview.statement;
-    if (s.hasClosing) {
-        if (!ReadObj(core, preview.accountId, account))
-            return false;
-        const Amount64 balance = BalanceAt(core, account, s.closingDate);
-        r.closingChecked = true;
-        r.closingDifference = Amount64(s.closingBalance) - balance;
-        if (r.closingDifference == 0) {
-            if (!RecordReconciledBalance(core, account.Id, s.closingDate, s.closingBalance))
-                return false;
-            if (DateAfter(s.closingDate, account.ReconciledDate)) {
-                account.Reconciled = CalToDateStr(s.closingDate);
-                if (!WriteObj(core, account))
-                    return false;
-            }
-            r.closingRecorded = true;
-        }
-    }
-    if (!st.commit())
+    if (pass != Pass::Done)
         return false;
+    const Statement& s = preview.statement;
     if (r.closingChecked && !r.closingRecorded)
         prompter.ShowMessage(QStringLiteral("Closing balance ") + FormatAmount(s.closingBalance) +
                              QStringLiteral(" on ") + CalToDateStr(s.closingDate) +

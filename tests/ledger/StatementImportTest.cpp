@@ -238,6 +238,18 @@ TEST_F(StatementImportTest, ARefusedOrUnconfirmedLineIsLeftOutAndTheOthersGoIn) 
     ASSERT_TRUE(ReadObj(core, acc, a));
     EXPECT_EQ(CalToDateStr(a.OpenDate), QStringLiteral("2024-03-10"));
     EXPECT_TRUE(prompter.events().empty());
+
+    // The same two lines again, imported without their checks run first.
+    ImportPreview again = preview({L(D(2024, 2, 20), -300, "Corner Shop"), L(D(2024, 3, 5), -100, "Corner Shop")});
+    for (ImportLine& il : again.lines) {
+        il.questions.clear();
+        il.refusal.clear();
+    }
+    ASSERT_TRUE(ImportPreviewLines(core, again, ImportOptions(), r));
+    EXPECT_TRUE(r.entered == 0 && r.refused == 1 && r.unconfirmed == 1);
+    ASSERT_TRUE(ReadObj(core, acc, a));
+    EXPECT_EQ(CalToDateStr(a.OpenDate), QStringLiteral("2024-03-10"));
+    EXPECT_EQ(count("txn"), 2);
 }
 
 TEST_F(StatementImportTest, ClosingBalanceRecordedOnlyWhenItAgrees) {

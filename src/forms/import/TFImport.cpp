@@ -124,10 +124,12 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     LinesGrid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     LinesGrid->verticalHeader()->hide();
     LinesGrid->horizontalHeader()->setStretchLastSection(true);
-    const int widths[cCount] = {44, 80, 90, 64, 180, 170, 100, 90, 160};
+    const int widths[cCount] = {40, 84, 78, 48, 130, 196, 92, 100, 190};
     for (int c = 0; c < cCount; ++c)
         LinesGrid->setColumnWidth(c, widths[c]);
     SummaryLbl = new QLabel(this);
+    NoteLbl = new QLabel(this);
+    NoteLbl->setWordWrap(true);
 
     NewBtn = new QPushButton(QStringLiteral("&New"), this);
     SkipBtn = new QPushButton(QStringLiteral("&Skip"), this);
@@ -158,6 +160,7 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     auto* main = new QVBoxLayout(this);
     main->addWidget(TitleLbl);
     main->addWidget(LinesGrid, 1);
+    main->addWidget(NoteLbl);
     main->addLayout(edit);
     main->addLayout(bottom);
     setTabOrder(LinesGrid, NewBtn);
@@ -176,6 +179,7 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     connect(NewCptyBtn, &QPushButton::clicked, this, [this] { ChooseCounterparty(true); });
     connect(CtgyBtn, &QPushButton::clicked, this, [this] { ChooseCategoryOrPot(true); });
     connect(PotBtn, &QPushButton::clicked, this, [this] { ChooseCategoryOrPot(false); });
+    connect(LinesGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { ShowNote(); });
     connect(LinesGrid, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { GridDoubleClick(i); });
     connect(ImportBtn, &QPushButton::clicked, this, [this] { ImportClick(); });
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -306,7 +310,21 @@ void TFImport::GridDoubleClick(const QModelIndex& index) {
         ChooseCategoryOrPot(false);
 }
 
+void TFImport::ShowNote() {
+    // The current line's checks in full: the grid's column shows their start.
+    const QModelIndex i = LinesGrid->currentIndex();
+    QString note;
+    if (i.isValid() && i.row() < int(m_preview.lines.size())) {
+        const ImportLine& il = m_preview.lines[size_t(i.row())];
+        note = LineCheckNote(il, m_preview.confirmed);
+        if (!note.isEmpty())
+            note = QStringLiteral("Line ") + QString::number(il.line.lineNo) + QStringLiteral(": ") + note;
+    }
+    NoteLbl->setText(note);
+}
+
 void TFImport::ShowSummary() {
+    ShowNote();
     int counts[4] = {0, 0, 0, 0};
     int incomplete = 0, unconfirmed = 0, refused = 0;
     for (const ImportLine& il : m_preview.lines) {

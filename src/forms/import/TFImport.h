@@ -64,6 +64,7 @@ public:
     QLabel* TitleLbl;
     QTableView* LinesGrid;
     QLabel* SummaryLbl;
+    QLabel* NoteLbl; // the current line's checks in full
     QPushButton* NewBtn;
     QPushButton* SkipBtn;
     QPushButton* CptyBtn;
@@ -82,6 +83,7 @@ private:
     void GridDoubleClick(const QModelIndex& index);
     void ImportClick();
     void ShowSummary();
+    void ShowNote();
     void Recheck();
 
     TFCore& m_core;

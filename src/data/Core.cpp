@@ -2,7 +2,9 @@
 
 #include "base/Files.h"
 
-TFCore::TFCore(Prompter& prompter) : m_prompter(prompter), m_store(prompter) { m_settings.Today = Today(); }
+TFCore::TFCore(Prompter& prompter) : m_prompter(&prompter), m_store(prompter) {
+    m_settings.Today = Today();
+}
 
 void TFCore::setDataFolder(const QString& folder) {
     m_dataFolder = WithBackslash(folder);

@@ -35,7 +35,15 @@ class TFCore {
 public:
     explicit TFCore(Prompter& prompter);
 
-    Prompter& prompter() { return m_prompter; }
+    Prompter& prompter() { return *m_prompter; }
+    // Puts p in the user's place for what the core asks and reports (a
+    // command that answers its own checks' questions) and gives back the
+    // prompter it replaces.  The store keeps reporting its errors to the user.
+    Prompter* swapPrompter(Prompter* p) {
+        Prompter* old = m_prompter;
+        m_prompter = p;
+        return old;
+    }
     Store& store() { return m_store; }
     Settings& settings() { return m_settings; }
     const Settings& settings() const { return m_settings; }
@@ -73,7 +81,7 @@ public:
     std::function<std::vector<FormPosition>()> collectFormPositions;
 
 private:
-    Prompter& m_prompter;
+    Prompter* m_prompter;
     Store m_store;
     Settings m_settings;
     QString m_programFolder;

@@ -350,6 +350,26 @@ void Store::rollback() {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+bool Store::savepoint(const QString& name) {
+    return m_depth > 0 && exec(QStringLiteral("SAVEPOINT ") + name);
+}
+
+bool Store::releaseSavepoint(const QString& name) {
+    return m_depth > 0 && exec(QStringLiteral("RELEASE ") + name);
+}
+
+bool Store::rollbackToSavepoint(const QString& name) {
+    if (m_depth == 0 || !m_db || sqlite3_get_autocommit(m_db))
+        return false; // SQLite already ended the transaction: the doom stays
+    const QByteArray sql = (QStringLiteral("ROLLBACK TO ") + name + QStringLiteral("; RELEASE ") + name).toUtf8();
+    if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        reportError();
+        return false;
+    }
+    m_doomed = false;
+    return true;
+}
+
 void Store::reportError(const QString& context) {
     m_lastError = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("database is not open");
     // Inside a transaction any failed statement spoils the whole of it: the

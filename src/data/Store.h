@@ -69,6 +69,14 @@ public:
     bool commit();   // the outermost commit writes; fails when a nested scope rolled back
     void rollback(); // an inner rollback dooms the whole transaction
     bool inTransaction() const { return m_depth > 0; }
+    // A savepoint inside the open transaction, for a part of a command that
+    // may be undone alone (one line of an import).  releaseSavepoint keeps
+    // what was written since; rollbackToSavepoint undoes it and, when the
+    // SQLite transaction is still open, lifts a doom raised since (a nested
+    // scope that rolled back after the savepoint).  False when it could not.
+    bool savepoint(const QString& name);
+    bool releaseSavepoint(const QString& name);
+    bool rollbackToSavepoint(const QString& name);
     // True once a statement failed inside the open transaction: it will roll
     // back, and no further write runs in it.
     bool doomed() const { return m_doomed; }

@@ -158,6 +158,11 @@ ObjectReadCache::~ObjectReadCache() {
     delete m_state;
 }
 
+void ObjectReadCache::ForgetAll(TFCore& core) {
+    if (State* cache = readCacheOf(core))
+        cache->rows.clear();
+}
+
 void InitObjRec(ObjRec& rec) {
     rec = ObjRec();
 }

@@ -90,6 +90,10 @@ public:
 
     struct State; // what ReadObj consults
 
+    // Drops every object kept by the scope alive on core: after a rollback to
+    // a savepoint, which no hook reports.
+    static void ForgetAll(TFCore& core);
+
 private:
     State* m_state = nullptr; // null when joining an outer scope
 };

@@ -12,6 +12,7 @@
 #include "ledger/Entry.h"
 #include "ledger/LedgerState.h"
 #include "ledger/Objects.h"
+#include "ledger/Repeaters.h"
 #include "ledger/Transactions.h"
 
 #include <QDateTime>
@@ -19,7 +20,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <map>
+#include <sqlite3.h>
 
 namespace {
 
@@ -407,7 +410,7 @@ bool PreviewStatement(TFCore& core, int accountId, const Statement& statement, I
     }
     store.commit();
     preview = std::move(p);
-    return true;
+    return CheckNewLines(core, preview);
 }
 
 namespace {
@@ -436,8 +439,81 @@ bool RememberPayee(TFCore& core, const ImportLine& il) {
     return q.exec();
 }
 
-bool EnterLine(TFCore& core, const ObjRec& account, const ImportLine& il, int& txnid) {
-    EntryForm form;
+const QString kForwardCloseDate = QStringLiteral("Forward-date account close date to transaction date?");
+
+// Takes the user's place while one line's entry checks run: messages are the
+// line's refusal, questions are answered from the confirmed list (every one
+// Yes while gathering, when there is none) and kept.  Status, notices and
+// progress still reach the user.
+class LinePrompter : public Prompter {
+public:
+    LinePrompter(Prompter& user, const QStringList* confirmed) : m_user(user), m_confirmed(confirmed) {}
+
+    QStringList questions;
+    QString refusal;
+    bool declined = false;
+
+    void clear() {
+        questions.clear();
+        refusal.clear();
+        declined = false;
+    }
+
+    void ShowMessage(const QString& text) override { refuse(text); }
+    void InfoAtCursor(const QString& text) override { refuse(text); }
+    char AskAtCursor(const QString& text) override {
+        if (text == kForwardCloseDate)
+            return 'N';
+        if (!questions.contains(text))
+            questions << text;
+        if (!m_confirmed || m_confirmed->contains(text))
+            return 'Y';
+        declined = true;
+        return 'N';
+    }
+    bool InputString(const QString& prompt1, const QString&, QString&) override {
+        refuse(prompt1);
+        return false;
+    }
+    int Choose(const QString& question, const QString&, const QString&) override {
+        refuse(question);
+        return 0;
+    }
+    bool PickDate(CalDate&) override { return false; }
+    void ShowStatus(const QString& text) override { m_user.ShowStatus(text); }
+    void Notice(const QString& text) override { m_user.Notice(text); }
+    void Flash(const QString& text) override { m_user.Flash(text); }
+    void Progress(const QString& text) override { m_user.Progress(text); }
+    void ProcessEvents() override { m_user.ProcessEvents(); }
+
+protected:
+    void SetBusyCursor(bool) override {}
+
+private:
+    void refuse(const QString& text) {
+        if (refusal.isEmpty())
+            refusal = text;
+    }
+
+    Prompter& m_user;
+    const QStringList* m_confirmed;
+};
+
+// The core's prompter replaced for a scope.
+class PrompterSwap {
+public:
+    PrompterSwap(TFCore& core, Prompter& p) : m_core(core), m_old(core.swapPrompter(&p)) {}
+    ~PrompterSwap() { m_core.swapPrompter(m_old); }
+    PrompterSwap(const PrompterSwap&) = delete;
+    PrompterSwap& operator=(const PrompterSwap&) = delete;
+
+private:
+    TFCore& m_core;
+    Prompter* m_old;
+};
+
+// The entry form as the user would fill it for a New line.
+bool LineForm(TFCore& core, const ObjRec& account, const ImportLine& il, EntryForm& form) {
     form.kind = il.line.amount < 0 ? 'P' : 'R';
     form.actualTicked = true;
     form.actualText = CalToDateStr(il.line.date);
@@ -446,8 +522,24 @@ bool EnterLine(TFCore& core, const ObjRec& account, const ImportLine& il, int& t
     form.description = il.line.description();
     form.reference = il.line.ref;
     form.external = account;
-    if (!ReadObj(core, il.cptyId, form.counterparty) || !ReadObj(core, il.ctgyId, form.category) ||
-        !ReadObj(core, il.potId, form.internal))
+    return ReadObj(core, il.cptyId, form.counterparty) && ReadObj(core, il.ctgyId, form.category) &&
+           ReadObj(core, il.potId, form.internal);
+}
+
+// The checks of a New line as the entry commit runs them, without storing
+// the transaction.
+bool CheckLine(TFCore& core, const ObjRec& account, const ImportLine& il) {
+    EntryForm form;
+    TxnRec n, none;
+    EntryExtras extras;
+    InitTxnRec(none);
+    return LineForm(core, account, il, form) && ValidateEntry(core, form, n, extras) &&
+           CheckReconciledBalances(core, none, n) && CheckProviderBypass(core, n);
+}
+
+bool EnterLine(TFCore& core, const ObjRec& account, const ImportLine& il, int& txnid) {
+    EntryForm form;
+    if (!LineForm(core, account, il, form))
         return false;
     TxnRec n;
     EntryExtras extras;
@@ -486,6 +578,205 @@ QString FormatAmount64(Amount64 v) {
 
 } // namespace
 
+bool CheckNewLines(TFCore& core, ImportPreview& preview) {
+    ObjRec account;
+    if (!ReadObj(core, preview.accountId, account))
+        return false;
+    Store& store = core.store();
+    ObjectReadCache cache(core);
+    StoreTransaction st(store);
+    const QString savepoint = QStringLiteral("importcheck");
+    if (!st.ok() || !store.savepoint(savepoint))
+        return false;
+    bool ok = true;
+    {
+        LinePrompter lp(core.prompter(), nullptr);
+        PrompterSwap swap(core, lp);
+        for (ImportLine& il : preview.lines) {
+            il.questions.clear();
+            il.refusal.clear();
+            if (il.state != LineState::New || !il.complete())
+                continue;
+            lp.clear();
+            if (!CheckLine(core, account, il) && lp.refusal.isEmpty() && !lp.declined)
+                lp.refusal = QStringLiteral("could not be entered");
+            if (store.doomed() && !store.lastError().isEmpty()) {
+                ok = false; // the store failed, not a check
+                break;
+            }
+            il.questions = lp.questions;
+            il.refusal = lp.refusal;
+        }
+    }
+    const bool undone = store.rollbackToSavepoint(savepoint);
+    ObjectReadCache::ForgetAll(core);
+    return st.commit() && undone && ok;
+}
+
+std::vector<LineQuestion> PendingQuestions(const ImportPreview& preview) {
+    std::vector<LineQuestion> out;
+    for (const ImportLine& il : preview.lines) {
+        if (il.state != LineState::New || !il.complete() || !il.refusal.isEmpty())
+            continue;
+        for (const QString& q : il.questions) {
+            if (preview.confirmed.contains(q))
+                continue;
+            auto it = std::find_if(out.begin(), out.end(), [&](const LineQuestion& x) { return x.text == q; });
+            if (it == out.end())
+                out.push_back({q, 1});
+            else
+                ++it->lines;
+        }
+    }
+    return out;
+}
+
+bool ConfirmLineQuestions(TFCore& core, ImportPreview& preview) {
+    // Counted afresh before each question: lines skipped by an earlier No no
+    // longer count.
+    for (std::vector<LineQuestion> pending = PendingQuestions(preview); !pending.empty();
+         pending = PendingQuestions(preview)) {
+        const LineQuestion& q = pending.front();
+        const QString count = q.lines == 1 ? QStringLiteral(" (1 line)") : QStringLiteral(" (%1 lines)").arg(q.lines);
+        switch (core.prompter().AskAtCursor(q.text + count)) {
+        case 'Y':
+            preview.confirmed << q.text;
+            break;
+        case 'N':
+            for (ImportLine& il : preview.lines)
+                if (il.state == LineState::New && il.questions.contains(q.text))
+                    il.state = LineState::Skip;
+            // What the skipped lines' checks would have written (an earlier
+            // earliest date) no longer spares later lines their questions.
+            if (!CheckNewLines(core, preview))
+                return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+QString LineCheckNote(const ImportLine& il, const QStringList& confirmed) {
+    if (il.state != LineState::New)
+        return QString();
+    if (!il.refusal.isEmpty())
+        return QStringLiteral("refused: ") + il.refusal.simplified();
+    QStringList open;
+    for (const QString& q : il.questions)
+        if (!confirmed.contains(q))
+            open << q.simplified();
+    return open.isEmpty() ? QString() : QStringLiteral("needs confirming: ") + open.join(QStringLiteral("; "));
+}
+
+namespace {
+
+enum class Pass { Done, Failed, Again };
+
+// One attempt at the whole import in one store transaction.  A line whose
+// checks may leave it out (guarded: it asked or was refused when checked)
+// runs inside a savepoint, so that leaving it out undoes what its checks
+// wrote; any other line runs bare, which costs nothing while it goes in.  A
+// bare line left out after writing something asks for another attempt with
+// that line guarded (Again); the transaction is rolled back meanwhile.
+Pass ImportPass(TFCore& core, ImportPreview& preview, const ImportOptions& options, std::vector<char>& guarded,
+                const QDateTime& importTs, ImportResult& r) {
+    Prompter& prompter = core.prompter();
+    Store& store = core.store();
+    ObjRec account;
+    if (!ReadObj(core, preview.accountId, account))
+        return Pass::Failed;
+    // Every line reads the same few objects (the account, its counterparties,
+    // categories and pots) several times over: each is read once.
+    ObjectReadCache cache(core);
+    StoreTransaction st(store);
+    if (!st.ok())
+        return Pass::Failed;
+    r = ImportResult();
+    const QString savepoint = QStringLiteral("importline");
+    LinePrompter lp(prompter, &preview.confirmed);
+    for (size_t i = 0; i < preview.lines.size(); ++i) {
+        ImportLine& il = preview.lines[i];
+        if (il.state == LineState::New) {
+            int txnid = 0;
+            if (guarded[i] && !store.savepoint(savepoint))
+                return Pass::Failed;
+            const auto changesBefore = sqlite3_total_changes(store.handle());
+            lp.clear();
+            bool entered = false;
+            {
+                PrompterSwap swap(core, lp);
+                entered = EnterLine(core, account, il, txnid);
+            }
+            il.questions = lp.questions;
+            il.refusal = lp.refusal;
+            if (entered) {
+                if (guarded[i] && !store.releaseSavepoint(savepoint))
+                    return Pass::Failed;
+            } else if ((lp.declined || !lp.refusal.isEmpty()) && store.lastError().isEmpty()) {
+                // The line alone is left out; what its checks wrote is undone.
+                if (guarded[i]) {
+                    if (!store.rollbackToSavepoint(savepoint))
+                        return Pass::Failed;
+                    ObjectReadCache::ForgetAll(core);
+                } else if (store.doomed() || sqlite3_total_changes(store.handle()) != changesBefore) {
+                    guarded[i] = 1;
+                    return Pass::Again;
+                }
+                if (lp.declined && lp.refusal.isEmpty())
+                    ++r.unconfirmed;
+                else
+                    ++r.refused;
+                continue;
+            } else {
+                prompter.ShowMessage(LineLabel(preview, il) + QStringLiteral(" (") + CalToDateStr(il.line.date) +
+                                     QStringLiteral(" ") + FormatAmount(il.line.amount) +
+                                     QStringLiteral(") could not be entered - nothing was imported"));
+                return Pass::Failed;
+            }
+            if (!RecordKey(core, preview.accountId, il, txnid, importTs) || !RememberPayee(core, il))
+                return Pass::Failed;
+            il.matchTxnId = txnid;
+            ++r.entered;
+        } else if (il.state == LineState::Matched) {
+            if (!RecordKey(core, preview.accountId, il, il.matchTxnId, importTs))
+                return Pass::Failed;
+            ++r.matched;
+            if (options.reconcileMatched) {
+                PstgRec p;
+                if (ReadPstg(core, il.matchTxnId, preview.accountId, p) && p.ReconCode == 0) {
+                    p.ReconCode = 1;
+                    if (!WritePstg(core, p))
+                        return Pass::Failed;
+                    ++r.reconciled;
+                }
+            }
+        }
+    }
+    const Statement& s = preview.statement;
+    if (s.hasClosing) {
+        if (!ReadObj(core, preview.accountId, account))
+            return Pass::Failed;
+        const Amount64 balance = BalanceAt(core, account, s.closingDate);
+        r.closingChecked = true;
+        r.closingDifference = Amount64(s.closingBalance) - balance;
+        if (r.closingDifference == 0) {
+            if (!RecordReconciledBalance(core, account.Id, s.closingDate, s.closingBalance))
+                return Pass::Failed;
+            if (DateAfter(s.closingDate, account.ReconciledDate)) {
+                account.Reconciled = CalToDateStr(s.closingDate);
+                if (!WriteObj(core, account))
+                    return Pass::Failed;
+            }
+            r.closingRecorded = true;
+        }
+    }
+    return st.commit() ? Pass::Done : Pass::Failed;
+}
+
+} // namespace
+
 bool ImportPreviewLines(TFCore& core, ImportPreview& preview, const ImportOptions& options, ImportResult& result) {
     Prompter& prompter = core.prompter();
     result = ImportResult();
@@ -497,66 +788,20 @@ bool ImportPreviewLines(TFCore& core, ImportPreview& preview, const ImportOption
             return false;
         }
     }
-    ObjRec account;
-    if (!ReadObj(core, preview.accountId, account) || !AttachImportKeys(core))
+    if (!AttachImportKeys(core))
         return false;
-
-    // Every line reads the same few objects (the account, its counterparties,
-    // categories and pots) several times over: each is read once.
-    ObjectReadCache cache(core);
-    const QDateTime importTs = Now(); // one import, one time stamp
-    StoreTransaction st(core.store());
-    if (!st.ok())
-        return false;
+    std::vector<char> guarded(preview.lines.size(), 0);
+    for (size_t i = 0; i < preview.lines.size(); ++i)
+        guarded[i] = !preview.lines[i].questions.isEmpty() || !preview.lines[i].refusal.isEmpty();
+    const bool nested = core.store().inTransaction(); // a rollback would spoil the caller's transaction
+    const QDateTime importTs = Now();                 // one import, one time stamp
     ImportResult r;
-    for (ImportLine& il : preview.lines) {
-        if (il.state == LineState::New) {
-            int txnid = 0;
-            if (!EnterLine(core, account, il, txnid)) {
-                prompter.ShowMessage(LineLabel(preview, il) + QStringLiteral(" (") + CalToDateStr(il.line.date) +
-                                     QStringLiteral(" ") + FormatAmount(il.line.amount) +
-                                     QStringLiteral(") could not be entered - nothing was imported"));
-                return false;
-            }
-            if (!RecordKey(core, preview.accountId, il, txnid, importTs) || !RememberPayee(core, il))
-                return false;
-            il.matchTxnId = txnid;
-            ++r.entered;
-        } else if (il.state == LineState::Matched) {
-            if (!RecordKey(core, preview.accountId, il, il.matchTxnId, importTs))
-                return false;
-            ++r.matched;
-            if (options.reconcileMatched) {
-                PstgRec p;
-                if (ReadPstg(core, il.matchTxnId, preview.accountId, p) && p.ReconCode == 0) {
-                    p.ReconCode = 1;
-                    if (!WritePstg(core, p))
-                        return false;
-                    ++r.reconciled;
-                }
-            }
-        }
+    Pass pass;
+    while ((pass = ImportPass(core, preview, options, guarded, importTs, r)) == Pass::Again && !nested) {
     }
-    const Statement& s = preview.statement;
-    if (s.hasClosing) {
-        if (!ReadObj(core, preview.accountId, account))
-            return false;
-        const Amount64 balance = BalanceAt(core, account, s.closingDate);
-        r.closingChecked = true;
-        r.closingDifference = Amount64(s.closingBalance) - balance;
-        if (r.closingDifference == 0) {
-            if (!RecordReconciledBalance(core, account.Id, s.closingDate, s.closingBalance))
-                return false;
-            if (DateAfter(s.closingDate, account.ReconciledDate)) {
-                account.Reconciled = CalToDateStr(s.closingDate);
-                if (!WriteObj(core, account))
-                    return false;
-            }
-            r.closingRecorded = true;
-        }
-    }
-    if (!st.commit())
+    if (pass != Pass::Done)
         return false;
+    const Statement& s = preview.statement;
     if (r.closingChecked && !r.closingRecorded)
         prompter.ShowMessage(QStringLiteral("Closing balance ") + FormatAmount(s.closingBalance) +
                              QStringLiteral(" on ") + CalToDateStr(s.closingDate) +
@@ -583,6 +828,8 @@ QString PreviewText(const ImportPreview& p) {
                    (il.potId ? il.potName : QStringLiteral("?"));
             if (!il.complete())
                 what += QStringLiteral(" (incomplete: not imported)");
+            else if (const QString note = LineCheckNote(il, p.confirmed); !note.isEmpty())
+                what += QStringLiteral(" (") + note + QStringLiteral(")");
             break;
         case LineState::Matched:
             what = QStringLiteral("txn ") + QString::number(il.matchTxnId) + QStringLiteral(" of ") +

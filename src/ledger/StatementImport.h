@@ -24,6 +24,18 @@
 //   - Skip: left out.
 // The user may change any state and the proposal before importing.
 //
+// Before anything is written, CheckNewLines runs the entry checks of every
+// complete New line without writing and keeps, per line, the questions they
+// ask (the account is closed, the line pre-dates an account's earliest, a
+// reconciled balance would change, the provider would be bypassed) and the
+// message of a check that refuses the line.  The user answers each distinct
+// question once for the whole import (ConfirmLineQuestions): Yes confirms it
+// for every line that asks it, No turns those lines to Skip.  The import
+// answers a confirmed question Yes and any other No, which leaves that line
+// out; a line that a check refuses is left out too, and the others still go
+// in.  The question whether to move a closed account's close date forward to
+// the line's date is always answered No: an import never re-dates accounts.
+//
 // ImportPreview enters every New line through ValidateEntry and CommitEntry,
 // as the entry form does (postings, counterparty-category link, remembered
 // pot), records the keys of New and Matched lines, optionally marks the
@@ -37,6 +49,7 @@
 #include "ledger/Statement.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class TFCore;
@@ -63,6 +76,12 @@ struct ImportLine {
     QString ctgyName;
     QString potName;
 
+    // New: what the entry checks make of the line (CheckNewLines, and the
+    // import for lines it leaves out): the questions asked, in order, and
+    // the message of a check that refuses it.
+    QStringList questions;
+    QString refusal;
+
     // A New line with a counterparty, category and pot.
     bool complete() const { return cptyId > 0 && ctgyId > 0 && potId > 0; }
 };
@@ -73,6 +92,13 @@ struct ImportPreview {
     Statement statement;
     std::vector<ImportLine> lines;
     int matchDays = 3;
+    QStringList confirmed; // questions the user confirmed for the whole import
+};
+
+// A question of the entry checks with the count of lines that ask it.
+struct LineQuestion {
+    QString text;
+    int lines = 0;
 };
 
 struct ImportOptions {
@@ -86,6 +112,8 @@ struct ImportResult {
     bool closingRecorded = false;
     Amount64 closingDifference = 0; // file's balance minus the account's, when a closing balance was given
     bool closingChecked = false;
+    int refused = 0;     // New lines a check refused: left out
+    int unconfirmed = 0; // New lines asking a question not confirmed: left out
 };
 
 // Days either side of a line's date within which a transaction matches:
@@ -117,9 +145,33 @@ bool SetLineCategory(TFCore& core, ImportLine& line, int ctgyId);
 // a pot.
 bool SetLinePot(TFCore& core, ImportLine& line, int potId);
 
+// Runs the entry checks of every complete New line, in the file's order and
+// as the import would (each line seeing what the checks of the lines before
+// it would write), filling each line's questions and refusal; the other
+// lines' are cleared.  Nothing is written.  False only when the store fails.
+bool CheckNewLines(TFCore& core, ImportPreview& preview);
+
+// The distinct questions of the complete, unrefused New lines not yet
+// confirmed, in order of first appearance, with their line counts.
+std::vector<LineQuestion> PendingQuestions(const ImportPreview& preview);
+
+// Asks each pending question once, with its count ("<question> (12 lines)"):
+// Yes confirms it, No turns the lines asking it to Skip and checks the rest
+// again.  Cancel stops with false (what was answered so far stays answered).
+bool ConfirmLineQuestions(TFCore& core, ImportPreview& preview);
+
+// A New line's standing after the checks: "refused: <message>", "needs
+// confirming: <question>" (several joined by "; "), or empty.  Line breaks
+// of the texts shown as blanks.
+QString LineCheckNote(const ImportLine& line, const QStringList& confirmed);
+
 // Imports the preview as it stands.  A New line without counterparty,
 // category or pot stops before anything is written ("Line <n> of <file> has
 // no counterparty, category or pot - choose them or skip the line").
+// Each New line is entered answering the entry checks' questions from
+// preview.confirmed; a line asking another question, or refused by a check,
+// is left out (what its checks wrote undone), counted in result and its
+// questions and refusal kept.  Any other failure writes nothing.
 // A closing balance that disagrees with the account's balance at its date is
 // reported ("Closing balance <b> on <date> differs from the account's
 // balance <a> by <d> - no reconciled balance recorded") and not recorded; the

@@ -135,14 +135,15 @@ TEST_F(StatementImportTest, AMatchIsTakenByOneLineOnlyAndOnlyOnce) {
     EXPECT_EQ(next.lines[0].state, LineState::New);
 }
 
-TEST_F(StatementImportTest, AFailurePartWayLeavesTheLedgerAsItWas) {
+TEST_F(StatementImportTest, AStoreFailurePartWayLeavesTheLedgerAsItWas) {
     core.settings().DefaultPotId = pot;
-    core.settings().DBStartDate = D(2024, 3, 1);
     ImportPreview p = preview(
-        {L(D(2024, 3, 5), -100, "Corner Shop"), L(D(2024, 3, 6), 100, "Acme"), L(D(2024, 2, 20), -300, "Corner Shop")});
+        {L(D(2024, 3, 5), -100, "Corner Shop"), L(D(2024, 3, 6), 100, "Acme"), L(D(2024, 3, 7), -300, "Corner Shop")});
+    ASSERT_TRUE(
+        core.store().exec(QStringLiteral("CREATE TEMP TRIGGER broken BEFORE INSERT ON imports.stmtline"
+                                         " WHEN NEW.Amt = -300 BEGIN SELECT RAISE(ABORT, 'disk trouble'); END")));
     ImportResult r;
     EXPECT_FALSE(ImportPreviewLines(core, p, ImportOptions(), r));
-    EXPECT_TRUE(prompter.messages().contains(QStringLiteral("Txn/pstg date before db start date")));
     EXPECT_EQ(count("txn"), 0);
     EXPECT_EQ(count("pstg WHERE Txnid > 0"), 0);
     EXPECT_EQ(count("imports.stmtline"), 0);
@@ -151,8 +152,104 @@ TEST_F(StatementImportTest, AFailurePartWayLeavesTheLedgerAsItWas) {
     ASSERT_TRUE(ReadObj(core, food, ctgy));
     EXPECT_EQ(ctgy.PotType, 0);
     // Nothing was remembered: the same file previews as all new.
+    ASSERT_TRUE(core.store().exec(QStringLiteral("DROP TRIGGER broken")));
     for (const ImportLine& il : preview({L(D(2024, 3, 5), -100, "Corner Shop")}).lines)
         EXPECT_EQ(il.state, LineState::New);
+}
+
+TEST_F(StatementImportTest, QuestionsAreGatheredFirstAndAnsweredOncePerKindForTheWholeImport) {
+    // The account is reconciled to 10 March and closed after 20 March: two
+    // lines alter the reconciled balance, one is on the closed account, two
+    // ask nothing.  The preview writes nothing and asks nothing.
+    core.settings().DefaultPotId = pot;
+    ObjRec a;
+    ASSERT_TRUE(ReadObj(core, acc, a));
+    a.Reconciled = QStringLiteral("2024-03-10");
+    a.CloseDate = D(2024, 3, 20);
+    ASSERT_TRUE(WriteObj(core, a));
+    const std::vector<StatementLine> lines = {
+        L(D(2024, 3, 5), -100, "Corner Shop"), L(D(2024, 3, 12), -200, "Corner Shop"),
+        L(D(2024, 3, 6), -300, "Corner Shop"), L(D(2024, 3, 14), 400, "Acme"), L(D(2024, 3, 25), -500, "Corner Shop")};
+    const QString recon = QStringLiteral("Reconciled balance for account \"Current\" will be altered!\n"
+                                         "Are you sure you want to add/amend/delete transaction?");
+    const QString closed = QStringLiteral("Account \"Current\" is closed - transact anyway ?");
+    ImportPreview p = preview(lines);
+    EXPECT_EQ(p.lines[0].questions, QStringList{recon});
+    EXPECT_TRUE(p.lines[1].questions.isEmpty());
+    EXPECT_EQ(p.lines[4].questions, QStringList{closed});
+    EXPECT_EQ(LineCheckNote(p.lines[2], p.confirmed), QStringLiteral("needs confirming: ") + recon.simplified());
+    EXPECT_TRUE(prompter.events().empty());
+    EXPECT_EQ(count("txn"), 0);
+    ASSERT_TRUE(ReadObj(core, acc, a));
+    EXPECT_EQ(CalToDateStr(a.CloseDate), QStringLiteral("2024-03-20"));
+
+    // No to the reconciled balance skips its two lines, Yes to the closed
+    // account enters its line without moving the close date.
+    prompter.expectQuestion(recon + QStringLiteral(" (2 lines)"), 'N');
+    prompter.expectQuestion(closed + QStringLiteral(" (1 line)"), 'Y');
+    ASSERT_TRUE(ConfirmLineQuestions(core, p));
+    EXPECT_EQ(p.lines[0].state, LineState::Skip);
+    EXPECT_EQ(p.lines[2].state, LineState::Skip);
+    ImportResult r;
+    ASSERT_TRUE(ImportPreviewLines(core, p, ImportOptions(), r)) << prompter.messages().join('|').toStdString();
+    EXPECT_EQ(r.entered, 3);
+    EXPECT_EQ(count("txn WHERE Txndate = '2024-03-25'"), 1);
+    ASSERT_TRUE(ReadObj(core, acc, a));
+    EXPECT_EQ(CalToDateStr(a.CloseDate), QStringLiteral("2024-03-20"));
+
+    // The skipped lines come again as new; confirmed, both go in.
+    ImportPreview again = preview(lines);
+    EXPECT_EQ(PendingQuestions(again).size(), 1u);
+    prompter.expectQuestion(recon + QStringLiteral(" (2 lines)"), 'Y');
+    ASSERT_TRUE(ConfirmLineQuestions(core, again));
+    ASSERT_TRUE(ImportPreviewLines(core, again, ImportOptions(), r));
+    EXPECT_EQ(r.entered, 2);
+    EXPECT_EQ(count("txn"), 5);
+    EXPECT_TRUE(prompter.allAnswered());
+}
+
+TEST_F(StatementImportTest, ARefusedOrUnconfirmedLineIsLeftOutAndTheOthersGoIn) {
+    // One line before the ledger's start date (refused), one before the
+    // reconciled balance (a question nobody confirmed) whose check first
+    // moved the account's earliest date back: the import enters the other
+    // two and undoes what the left-out line's checks wrote.
+    core.settings().DefaultPotId = pot;
+    core.settings().DBStartDate = D(2024, 3, 1);
+    core.settings().Today = D(2024, 3, 1);
+    ObjRec a;
+    ASSERT_TRUE(ReadObj(core, acc, a));
+    a.OpenDate = D(2024, 3, 10);
+    a.Reconciled = QStringLiteral("2024-03-08");
+    ASSERT_TRUE(WriteObj(core, a));
+    ImportPreview p = preview({L(D(2024, 2, 20), -300, "Corner Shop"), L(D(2024, 3, 5), -100, "Corner Shop"),
+                               L(D(2024, 3, 12), 100, "Acme"), L(D(2024, 3, 14), -700, "Corner Shop")});
+    EXPECT_EQ(p.lines[0].refusal, QStringLiteral("Txn/pstg date before db start date"));
+    ASSERT_EQ(p.lines[1].questions.size(), 1);
+    EXPECT_TRUE(p.lines[1].questions[0].startsWith(QStringLiteral("Reconciled balance for account ")));
+    EXPECT_TRUE(PendingQuestions(p).size() == 1 && PendingQuestions(p)[0].lines == 1);
+    EXPECT_TRUE(prompter.messages().isEmpty());
+    ImportResult r;
+    ASSERT_TRUE(ImportPreviewLines(core, p, ImportOptions(), r)) << prompter.messages().join('|').toStdString();
+    EXPECT_EQ(r.entered, 2);
+    EXPECT_EQ(r.refused, 1);
+    EXPECT_EQ(r.unconfirmed, 1);
+    EXPECT_EQ(count("txn"), 2);
+    EXPECT_EQ(count("imports.stmtline"), 2);
+    ASSERT_TRUE(ReadObj(core, acc, a));
+    EXPECT_EQ(CalToDateStr(a.OpenDate), QStringLiteral("2024-03-10"));
+    EXPECT_TRUE(prompter.events().empty());
+
+    // The same two lines again, imported without their checks run first.
+    ImportPreview again = preview({L(D(2024, 2, 20), -300, "Corner Shop"), L(D(2024, 3, 5), -100, "Corner Shop")});
+    for (ImportLine& il : again.lines) {
+        il.questions.clear();
+        il.refusal.clear();
+    }
+    ASSERT_TRUE(ImportPreviewLines(core, again, ImportOptions(), r));
+    EXPECT_TRUE(r.entered == 0 && r.refused == 1 && r.unconfirmed == 1);
+    ASSERT_TRUE(ReadObj(core, acc, a));
+    EXPECT_EQ(CalToDateStr(a.OpenDate), QStringLiteral("2024-03-10"));
+    EXPECT_EQ(count("txn"), 2);
 }
 
 TEST_F(StatementImportTest, ClosingBalanceRecordedOnlyWhenItAgrees) {

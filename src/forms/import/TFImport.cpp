@@ -25,7 +25,7 @@
 
 namespace {
 
-enum Column { cLine, cDate, cAmount, cState, cDescription, cWhat, cCategory, cPot, cCount };
+enum Column { cLine, cDate, cAmount, cState, cDescription, cWhat, cCategory, cPot, cNote, cCount };
 
 } // namespace
 
@@ -41,7 +41,7 @@ QVariant ImportLinesModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QVariant();
     static const char* const names[cCount] = {
-        "Line", "Date", "Amount", "State", "Description", "Counterparty / matched txn", "Category", "Pot"};
+        "Line", "Date", "Amount", "State", "Description", "Counterparty / matched txn", "Category", "Pot", "Checks"};
     return QString::fromLatin1(names[section]);
 }
 
@@ -51,10 +51,16 @@ QVariant ImportLinesModel::data(const QModelIndex& index, int role) const {
     const ImportLine& il = m_preview.lines[size_t(index.row())];
     if (role == Qt::TextAlignmentRole && (index.column() == cAmount || index.column() == cLine))
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::ToolTipRole) {
+        const QString note = LineCheckNote(il, m_preview.confirmed);
+        return note.isEmpty() ? QVariant() : QVariant(note);
+    }
     if (role == Qt::BackgroundRole) {
         switch (il.state) {
         case LineState::New:
-            return il.complete() ? QVariant() : QBrush(QColor(255, 220, 220));
+            if (!il.complete() || !il.refusal.isEmpty())
+                return QBrush(QColor(255, 220, 220));
+            return LineCheckNote(il, m_preview.confirmed).isEmpty() ? QVariant() : QBrush(QColor(255, 240, 190));
         case LineState::Matched:
             return QBrush(QColor(220, 245, 220));
         case LineState::Imported:
@@ -86,6 +92,8 @@ QVariant ImportLinesModel::data(const QModelIndex& index, int role) const {
         return il.state == LineState::New || il.state == LineState::Skip ? il.ctgyName : QString();
     case cPot:
         return il.state == LineState::New || il.state == LineState::Skip ? il.potName : QString();
+    case cNote:
+        return LineCheckNote(il, m_preview.confirmed);
     default:
         return QVariant();
     }
@@ -103,7 +111,7 @@ void ImportLinesModel::rowsChanged(int first, int last) {
 TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     setObjectName(QStringLiteral("FImport"));
     setWindowTitle(QStringLiteral("Import statement"));
-    resize(960, 520);
+    resize(1000, 520);
 
     TitleLbl = new QLabel(this);
     LinesGrid = new QTableView(this);
@@ -116,10 +124,12 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     LinesGrid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     LinesGrid->verticalHeader()->hide();
     LinesGrid->horizontalHeader()->setStretchLastSection(true);
-    const int widths[cCount] = {44, 80, 90, 64, 200, 190, 110, 90};
+    const int widths[cCount] = {40, 84, 78, 48, 130, 196, 92, 100, 190};
     for (int c = 0; c < cCount; ++c)
         LinesGrid->setColumnWidth(c, widths[c]);
     SummaryLbl = new QLabel(this);
+    NoteLbl = new QLabel(this);
+    NoteLbl->setWordWrap(true);
 
     NewBtn = new QPushButton(QStringLiteral("&New"), this);
     SkipBtn = new QPushButton(QStringLiteral("&Skip"), this);
@@ -150,6 +160,7 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     auto* main = new QVBoxLayout(this);
     main->addWidget(TitleLbl);
     main->addWidget(LinesGrid, 1);
+    main->addWidget(NoteLbl);
     main->addLayout(edit);
     main->addLayout(bottom);
     setTabOrder(LinesGrid, NewBtn);
@@ -168,6 +179,7 @@ TFImport::TFImport(TFCore& core) : QDialog(nullptr), m_core(core) {
     connect(NewCptyBtn, &QPushButton::clicked, this, [this] { ChooseCounterparty(true); });
     connect(CtgyBtn, &QPushButton::clicked, this, [this] { ChooseCategoryOrPot(true); });
     connect(PotBtn, &QPushButton::clicked, this, [this] { ChooseCategoryOrPot(false); });
+    connect(LinesGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { ShowNote(); });
     connect(LinesGrid, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { GridDoubleClick(i); });
     connect(ImportBtn, &QPushButton::clicked, this, [this] { ImportClick(); });
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -224,9 +236,8 @@ void TFImport::SetState(LineState state) {
             il.matchText.clear();
         }
         il.state = state;
-        m_model->rowsChanged(r, r);
     }
-    ShowSummary();
+    Recheck();
 }
 
 void TFImport::ChooseCounterparty(bool create) {
@@ -249,9 +260,8 @@ void TFImport::ChooseCounterparty(bool create) {
         il.matchTxnId = 0;
         il.cptyId = id;
         ProposeForCounterparty(m_core, il);
-        m_model->rowsChanged(r, r);
     }
-    ShowSummary();
+    Recheck();
 }
 
 void TFImport::ChooseCategoryOrPot(bool category) {
@@ -270,9 +280,20 @@ void TFImport::ChooseCategoryOrPot(bool category) {
         ImportLine& il = m_preview.lines[size_t(r)];
         if (il.state != LineState::New && il.state != LineState::Skip)
             continue;
-        if (category ? SetLineCategory(m_core, il, id) : SetLinePot(m_core, il, id))
-            m_model->rowsChanged(r, r);
+        if (category)
+            SetLineCategory(m_core, il, id);
+        else
+            SetLinePot(m_core, il, id);
     }
+    Recheck();
+}
+
+void TFImport::Recheck() {
+    // A change to one line can change what the checks of later lines ask
+    // (an account's earliest date moved by an earlier line).
+    CheckNewLines(m_core, m_preview);
+    if (!m_preview.lines.empty())
+        m_model->rowsChanged(0, int(m_preview.lines.size()) - 1);
     ShowSummary();
 }
 
@@ -289,18 +310,40 @@ void TFImport::GridDoubleClick(const QModelIndex& index) {
         ChooseCategoryOrPot(false);
 }
 
+void TFImport::ShowNote() {
+    // The current line's checks in full: the grid's column shows their start.
+    const QModelIndex i = LinesGrid->currentIndex();
+    QString note;
+    if (i.isValid() && i.row() < int(m_preview.lines.size())) {
+        const ImportLine& il = m_preview.lines[size_t(i.row())];
+        note = LineCheckNote(il, m_preview.confirmed);
+        if (!note.isEmpty())
+            note = QStringLiteral("Line ") + QString::number(il.line.lineNo) + QStringLiteral(": ") + note;
+    }
+    NoteLbl->setText(note);
+}
+
 void TFImport::ShowSummary() {
+    ShowNote();
     int counts[4] = {0, 0, 0, 0};
-    int incomplete = 0;
+    int incomplete = 0, unconfirmed = 0, refused = 0;
     for (const ImportLine& il : m_preview.lines) {
         ++counts[int(il.state)];
-        if (il.state == LineState::New && !il.complete())
+        if (il.state != LineState::New)
+            continue;
+        if (!il.complete())
             ++incomplete;
+        else if (!il.refusal.isEmpty())
+            ++refused;
+        else if (!LineCheckNote(il, m_preview.confirmed).isEmpty())
+            ++unconfirmed;
     }
-    SummaryLbl->setText(QStringLiteral("New %1 (%2 without counterparty, category or pot), matched %3, already "
-                                       "imported %4, skipped %5")
+    SummaryLbl->setText(QStringLiteral("New %1 (%2 without counterparty, category or pot, %3 needing confirmation, "
+                                       "%4 refused), matched %5, already imported %6, skipped %7")
                             .arg(counts[0])
                             .arg(incomplete)
+                            .arg(unconfirmed)
+                            .arg(refused)
                             .arg(counts[1])
                             .arg(counts[2])
                             .arg(counts[3]));
@@ -309,10 +352,23 @@ void TFImport::ShowSummary() {
 void TFImport::ImportClick() {
     ImportOptions o;
     o.reconcileMatched = ReconcileChk->isChecked();
-    ImportResult r;
-    if (!ImportPreviewLines(m_core, m_preview, o, r))
+    // Every question the checks ask is answered once, for all its lines,
+    // before anything is written; Cancel writes nothing.
+    CheckNewLines(m_core, m_preview);
+    const bool answered = ConfirmLineQuestions(m_core, m_preview);
+    m_model->reload();
+    ShowSummary();
+    if (!answered)
         return;
-    m_core.prompter().Flash(QStringLiteral("Imported: %1 entered, %2 matched").arg(r.entered).arg(r.matched));
+    ImportResult r;
+    if (!ImportPreviewLines(m_core, m_preview, o, r)) {
+        m_model->reload();
+        return;
+    }
+    QString done = QStringLiteral("Imported: %1 entered, %2 matched").arg(r.entered).arg(r.matched);
+    if (r.refused + r.unconfirmed > 0)
+        done += QStringLiteral(", %1 left out").arg(r.refused + r.unconfirmed);
+    m_core.prompter().Flash(done);
     accept();
 }
 

@@ -14,8 +14,13 @@
 //     pot.  Both change the selected new or skipped lines; a double click on
 //     a line's counterparty, category or pot cell does the same;
 //   "Mark matched lines reconciled" (Alt+R);
-//   Import (Alt+I, Enter) writes everything in one store transaction and
+//   Import (Alt+I, Enter) first asks each question the new lines' entry
+//     checks raise once, with its count of lines (No skips those lines,
+//     Cancel stops), then writes everything in one store transaction and
 //     closes the window; Cancel (Esc) writes nothing.
+// The Checks column shows a new line's unconfirmed questions ("needs
+// confirming: ...", amber) or the refusal of a check ("refused: ...", red,
+// left out of the import); it is brought up to date after every change.
 #pragma once
 
 #include "ledger/StatementImport.h"
@@ -59,6 +64,7 @@ public:
     QLabel* TitleLbl;
     QTableView* LinesGrid;
     QLabel* SummaryLbl;
+    QLabel* NoteLbl; // the current line's checks in full
     QPushButton* NewBtn;
     QPushButton* SkipBtn;
     QPushButton* CptyBtn;
@@ -77,6 +83,8 @@ private:
     void GridDoubleClick(const QModelIndex& index);
     void ImportClick();
     void ShowSummary();
+    void ShowNote();
+    void Recheck();
 
     TFCore& m_core;
     ImportPreview m_preview;

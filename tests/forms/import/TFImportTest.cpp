@@ -1,6 +1,7 @@
 // The statement import window driven as a user drives it: lines skipped and
 // made new again before importing, a line's category changed in the preview,
-// and Cancel writing nothing.
+// a question of the entry checks asked once for its lines, and Cancel
+// writing nothing.
 #include "forms/import/TFImport.h"
 
 #include "ModalDriver.h"
@@ -132,6 +133,27 @@ private Q_SLOTS:
                                         .arg(f.treats)
                                         .arg(f.sweets))),
                  1);
+    }
+
+    void oneQuestionForAllTheLinesAskingItAndNoSkipsThem() {
+        Fixture f;
+        ObjRec b;
+        QVERIFY(ReadObj(f.core, f.bank, b));
+        b.Reconciled = QStringLiteral("2024-06-02");
+        QVERIFY(WriteObj(f.core, b));
+        QVERIFY(f.load());
+        const QString q = QStringLiteral("Reconciled balance for account \"Bank\" will be altered!\n"
+                                         "Are you sure you want to add/amend/delete transaction?");
+        QCOMPARE(f.form->LinesGrid->model()->index(1, 8).data().toString(),
+                 QStringLiteral("needs confirming: ") + q.simplified());
+        QVERIFY(f.form->LinesGrid->model()->index(2, 8).data().toString().isEmpty());
+        f.prompter.expectQuestion(q + QStringLiteral(" (2 lines)"), 'N');
+        QTest::mouseClick(f.form->ImportBtn, Qt::LeftButton);
+        QCOMPARE(f.form->result(), int(QDialog::Accepted));
+        QCOMPARE(f.count("SELECT count(*) FROM txn WHERE Txndate = '2024-06-03'"), 1);
+        QCOMPARE(f.count("SELECT count(*) FROM txn"), 1);
+        QVERIFY(f.prompter.allAnswered());
+        QVERIFY(f.prompter.mismatches().isEmpty());
     }
 
     void cancelWritesNothing() {

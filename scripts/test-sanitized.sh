@@ -10,7 +10,7 @@ export CCACHE_BASEDIR=$top CCACHE_NOHASHDIR=1
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOVRAL_SANITIZE=ON
 fi
-cmake --build "$build" -j "$(nproc)" --target test_base test_data test_ledger kovral-check kovral-gen kovral-export
+cmake --build "$build" -j "$(nproc)" --target test_base test_data test_ledger kovral-check kovral-gen kovral-export kovral-import
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$top/tests/sanitizer/lsan.supp:print_suppressions=0

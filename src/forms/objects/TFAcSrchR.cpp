@@ -2,11 +2,11 @@
 #include "forms/objects/TFAcSrchR.h"
 
 #include "base/Clock.h"
-
 #include "base/Prompter.h"
 #include "data/Core.h"
 #include "data/Tables.h"
 #include "forms/FormPositions.h"
+#include "forms/ListHelpers.h"
 #include "forms/Screens.h"
 #include "ledger/Closing.h"
 
@@ -75,13 +75,7 @@ TFAcSrchR::TFAcSrchR(TFCore& core, QWidget* parent) : QDialog(parent), m_core(co
     Grid->setObjectName(QStringLiteral("Grid"));
     m_model = new AcSearchModel(Grid);
     Grid->setModel(m_model);
-    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
-    Grid->verticalHeader()->hide();
+    SetupReadOnlyGrid(Grid);
     // The name takes what the others leave; the dates as wide as a date.
     const QFontMetrics fm = Grid->fontMetrics();
     const int date = fm.horizontalAdvance(QStringLiteral("0000-00-00")) + 16;

@@ -99,13 +99,7 @@ TFAccs::TFAccs(TFCore& core, bool second, QWidget* parent) : QDialog(parent), m_
     Grid->setObjectName(QStringLiteral("Grid"));
     m_model = new AccListModel(Grid);
     Grid->setModel(m_model);
-    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
-    Grid->verticalHeader()->hide();
+    SetupReadOnlyGrid(Grid);
     // The name takes what the status leaves; no column is sized to its
     // contents, which would read every row of a long list.
     Grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);

@@ -215,14 +215,8 @@ TFBals::TFBals(TFCore& core, QWidget* parent) : QMainWindow(parent), m_core(core
     Grid->setObjectName(QStringLiteral("Grid"));
     Model = new BalancesModel(Grid);
     Grid->setModel(Model);
-    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SetupReadOnlyGrid(Grid);
     Grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setWordWrap(false);
-    Grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    Grid->verticalHeader()->hide();
-    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
     Grid->horizontalHeader()->setHighlightSections(false);
     // Widths in average characters, never narrower than their titles.
     const QFontMetrics cells = Grid->fontMetrics(), heads(Grid->horizontalHeader()->font());

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QListWidget>
+#include <QPushButton>
 #include <QStyle>
 #include <QTableView>
 #include <QTableWidget>
@@ -208,4 +209,13 @@ QTableWidgetItem* ReadOnlyCell(const QString& text, bool alignRight) {
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     item->setTextAlignment((alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     return item;
+}
+
+QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent, const QString& hint) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    if (!hint.isEmpty())
+        b->setToolTip(hint);
+    return b;
 }

@@ -13,6 +13,8 @@
 #include <cstdint>
 
 class QComboBox;
+class QPushButton;
+class QWidget;
 class QListWidget;
 class QTableView;
 class QTableWidget;
@@ -80,3 +82,7 @@ void SetupReadOnlyGrid(QTableView* grid, bool wholeRows = true);
 // A cell that can be selected but not edited, aligned as given (vertically
 // centred).
 QTableWidgetItem* ReadOnlyCell(const QString& text, bool alignRight = false);
+
+// A push button named name (its object name) that Enter does not press unless
+// it is made the default, with hint as its tooltip when given.
+QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent, const QString& hint = QString());

@@ -1,6 +1,7 @@
 // The period dialog; see TFRebal.h.
 #include "forms/TFRebal.h"
 #include "forms/FormPositions.h"
+#include "forms/ListHelpers.h"
 
 #include "base/Prompter.h"
 #include "data/Core.h"
@@ -23,15 +24,6 @@ namespace {
 QPointer<TFRebal> g_rebal;
 void DeleteRebal() {
     delete g_rebal.data();
-}
-
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent, const QString& hint = QString()) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    if (!hint.isEmpty())
-        b->setToolTip(hint);
-    return b;
 }
 
 QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {

@@ -58,13 +58,6 @@ void DeleteAccs() {
     delete g_accs[1].data();
 }
 
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 QRadioButton* MakeRadio(const QString& name, const QString& text, QWidget* parent, const QString& hint = QString()) {
     auto* r = new QRadioButton(text, parent);
     r->setObjectName(name);

@@ -31,15 +31,6 @@ void DeleteInpacc() {
     delete g_inpacc.data();
 }
 
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent, const QString& hint = QString()) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    if (!hint.isEmpty())
-        b->setToolTip(hint);
-    return b;
-}
-
 QListWidget* MakeList(const QString& name, QWidget* parent) {
     auto* l = new QListWidget(parent);
     l->setObjectName(name);

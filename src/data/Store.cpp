@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <sqlite3.h>
 
+#include <limits>
+
 namespace {
 
 // lower() for every alphabet: SQLite's own folds ASCII only, and names must
@@ -80,6 +82,21 @@ void sqlHasFolded(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             return;
         }
     }
+    sqlite3_result_int(ctx, 0);
+}
+
+// beyondint(v, ...): 1 when any argument is an integer that a 32-bit int
+// cannot hold, else 0 (other values and nulls are not judged).  One call
+// tests many columns of a row for less than fetching each of them.
+void sqlBeyondInt(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_INTEGER) {
+            const sqlite3_int64 v = sqlite3_value_int64(argv[i]);
+            if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) {
+                sqlite3_result_int(ctx, 1);
+                return;
+            }
+        }
     sqlite3_result_int(ctx, 0);
 }
 
@@ -191,6 +208,8 @@ bool Store::open(const QString& folder, const QString& mainFile,
                                nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "hasfolded", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlHasFolded, nullptr,
                                nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "beyondint", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlBeyondInt,
+                               nullptr, nullptr, nullptr);
     if (!schemaRead(QStringLiteral("main"), mainFile)) {
         close();
         return false;

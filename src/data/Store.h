@@ -44,8 +44,9 @@ public:
     // Opens the connection on folder (ends with "/"): mainFile is the main
     // database, each of attachFiles is attached under the schema name given
     // with it.  A missing file is created only when create is true; otherwise
-    // it is an error.  Registers lower() for every alphabet and switches off
-    // double-quoted string literals.  Reports and returns false on failure.
+    // it is an error.  Registers lower() for every alphabet, hasfolded() and
+    // beyondint() (see Store.cpp) and switches off double-quoted string
+    // literals.  Reports and returns false on failure.
     bool open(const QString& folder, const QString& mainFile,
               const std::vector<std::pair<QString, QString>>& attachFiles, bool create);
     void close();

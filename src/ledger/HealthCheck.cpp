@@ -159,7 +159,9 @@ bool HealthCheck::NextRow(std::optional<int> txnId) {
     if (m_abort)
         return false;
     --m_remaining;
-    if (m_inputInterval == 0 || !m_inputTimer.isValid() || m_inputTimer.hasExpired(m_inputInterval)) {
+    // The clock is read every few rows: reading it costs more than a row.
+    if (m_inputInterval == 0 || !m_inputTimer.isValid() ||
+        ((++m_rowsSinceClock & 63) == 0 && m_inputTimer.hasExpired(m_inputInterval))) {
         // Whatever the window's input leads to (a command of another window)
         // must not join the scan's read span.
         CloseSpan();
@@ -172,8 +174,12 @@ bool HealthCheck::NextRow(std::optional<int> txnId) {
         m_core.store().setQuiet(false);
         m_view.ProcessInput();
         m_core.store().setQuiet(true);
-        if (ChangeCount() != before)
+        if (ChangeCount() != before) {
             MarkStale();
+            // The marks kept in memory go to the table before it is read again.
+            if (m_wholePending)
+                FlushStamps();
+        }
         m_inputTimer.start();
     }
     OpenSpan();
@@ -202,15 +208,13 @@ qint64 HealthCheck::ChangeCount() const {
     return db ? qint64(sqlite3_total_changes(db)) : 0;
 }
 
-namespace {
-qint64 CountRows(Store& store, const QString& sql, bool& ok) {
+qint64 HealthCheck::CountRows(Store& store, const QString& sql, bool& ok) {
     Query q(store, sql);
     const qint64 n = q.next() ? q.int64(0) : 0;
     ok = q.ok() && q.prepared();
     q.reset();
     return n;
 }
-} // namespace
 
 void HealthCheck::StartScan(const QString& table, const QString& countSql) {
     m_scanTable = table;
@@ -270,6 +274,7 @@ bool HealthCheck::Run(HchkMode mode) {
     m_logFull = false;
     m_log.clear();
     m_stamps.clear();
+    m_wholePending = false;
     m_ranges.clear();
     m_rangeKeys.clear();
     m_postingLayout = Layout();

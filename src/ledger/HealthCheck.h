@@ -49,11 +49,13 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
 class TFCore;
 class Query;
+class Store;
 struct TxnRec;
 
 enum class HchkMode { Check, Repair };
@@ -207,7 +209,7 @@ private:
     // that a repair adds is put in the cache by the repair).
     void BeforeWrite() {
         if (m_wholePending)
-            FlushStamps(); // the marks kept on the whole posting table hold only until a write
+            FlushStamps(true); // the marks kept on the whole posting table hold only until a write
         CloseSpan();
     }
     void AfterWrite() { ++m_generation; }
@@ -220,6 +222,7 @@ private:
     // The change count of the connection, to see whether anything was
     // written during the window's input.
     qint64 ChangeCount() const;
+    static qint64 CountRows(Store& store, const QString& sql, bool& ok);
     // The objects' kinds, the channels, the repeaters and the
     // counterparty-category links, read once and again after a change.
     void LoadCaches();
@@ -251,19 +254,22 @@ private:
         bool fault = false;   // an integer column an int cannot hold
     };
     // What a walk reads of a table: the columns it uses (NULL for one the
-    // table lacks) followed by every other column that can hold an integer,
-    // and the positions whose integers must fit an int.  A row where one
+    // table lacks) followed by a test of every other column that can hold an
+    // integer, and the positions whose integers must fit an int.  A row where one
     // does not is read whole for the detail (RowRangeFault).
     struct Layout {
         QString select;
         std::vector<int> checked;
+        int others = -1;    // beyondint() of every other integer column, or -1
         bool strict = true; // a STRICT table: an INTEGER column holds nothing else
     };
     class Rows; // a statement stepped straight through SQLite
     Layout MakeLayout(const QString& table, const QStringList& wanted);
     // True when an integer of the current row at a checked position lies
-    // beyond what an int holds.
-    static bool RowOutOfRange(const Rows& rows, const Layout& layout);
+    // beyond what an int holds.  Positions in readMask (below 64) are taken
+    // from read[position]: what the caller has read already.
+    static bool RowOutOfRange(const Rows& rows, const Layout& layout, const std::int64_t* read = nullptr,
+                              std::uint64_t readMask = 0);
     // The first integer column that an int cannot hold, of the row rowid of
     // table, as RangeFault gives it.
     QString RowRangeFault(const QString& table, std::int64_t rowid);
@@ -313,7 +319,9 @@ private:
     bool FlushWholeStamps(Query& keys);
     void SettleBlockStamps(PostingRow* rows, std::size_t n, std::int64_t lo, std::int64_t hi, bool current);
     void StampLink(int cptyid, int potid, const QString& purchsale);
-    void FlushStamps();
+    // Writes the pending marks; those kept on the whole posting table only
+    // when wholeToo or when the table read is no longer current.
+    void FlushStamps(bool wholeToo = false);
 
     TFCore& m_core;
     HealthCheckView& m_view;
@@ -326,12 +334,15 @@ private:
     int m_capacity = kDefaultLogCapacity;
     int m_inputInterval = kDefaultInputIntervalMs;
     QElapsedTimer m_inputTimer;
+    unsigned m_rowsSinceClock = 0;
     bool m_spanOpen = false;         // the read span is the store's outermost transaction
     quint64 m_generation = 1;        // moves on whenever a row read ahead may have changed
     quint64 m_outsideGeneration = 1; // moves on when the window's input changed something
     quint64 m_cachesGeneration = 0;  // m_outsideGeneration when the caches were read
     QHash<int, int> m_objKinds;      // obj Id -> Type
-    QHash<int, int> m_objGroups;     // obj Id -> Grpid
+    std::vector<int> m_kindById;     // the same by index when the ids are dense enough, else empty
+    static constexpr int kNoKind = std::numeric_limits<int>::min();
+    QHash<int, int> m_objGroups; // obj Id -> Grpid
     QSet<int> m_channels;
     QSet<int> m_repeaters;
     struct LinkKey {
@@ -371,10 +382,16 @@ private:
     std::vector<std::pair<int, int>> m_rangeKeys;
     std::vector<PostingRow> m_postings;
     quint64 m_postingsGeneration = 0;
-    // Marks kept on m_postings rows (blocks taken from it): written by row-id
-    // ranges over the whole table, which hold only marked rows.
+    // Marks kept on m_postings rows (blocks taken from it).  While nothing
+    // has been written since the table was read the posting scan takes them
+    // from there and they are never written: rewriting every row of the
+    // table for them would take longer than the whole check.  Before a
+    // write, or once the window's input has changed something, they are
+    // written: by row-id ranges over the whole table, which hold only marked
+    // rows, or by key when the table read is no longer current.
     bool m_wholePending = false;
     quint64 m_wholeOutsideGeneration = 0;
+    bool WholeMarksCurrent() const { return PostingsCurrent() && m_wholeOutsideGeneration == m_outsideGeneration; }
     QHash<std::int64_t, QString> m_postingTypes;  // rowid -> Txntype not one plain character
     QHash<std::int64_t, QString> m_postingFaults; // rowid -> RangeFault text
     Layout m_postingLayout;                       // of the current run (empty select: not made yet)

@@ -15,9 +15,11 @@
 // whole once, in row order, and sorted by key at the start of the
 // transaction scan; both scans take their postings from that copy while
 // nothing has been written, and read blocks from the table again after any
-// write.  Only the columns the checks use are read; SQL marks a row with an
-// integer beyond 32 bits, and only such a row is read whole for the detail.
-// The run markers of a block of transactions go in a few row-id ranges.
+// write.  Only the columns the checks use are read, with one test of all the
+// others (beyondint); a row with an integer beyond 32 bits is read whole for
+// the detail.  The run markers of the postings stay in that copy while it is
+// current (nothing else reads them); those of a block read from the table
+// go in a few row-id ranges.
 #include "ledger/HealthCheck.h"
 
 #include "base/Amount.h"
@@ -32,6 +34,7 @@
 #include "ledger/Transactions.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <sqlite3.h>
@@ -55,10 +58,6 @@ QString Money(qint64 v) {
 // A date that is on the calendar (not "2023-02-31").
 bool RealDate(const CalDate& d) {
     return !IsNullDate(d) && d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= MonthLength(d.year, d.month);
-}
-
-bool ValidTxnType(const QString& t) {
-    return t.size() == 1 && QStringLiteral("ACDGPRTXYZ").contains(t.at(0));
 }
 
 // Reads obj row id as stored (a group's BfdBal is its own, not the summed one
@@ -121,18 +120,54 @@ private:
 
 // A transaction row as the scan needs it; the whole record is read only for
 // a repair.
+// The columns that the checks read, as ReadTxnRow reads them.
+struct ScanTxn {
+    int Id = 0;
+    char Type = 'P';
+    Amount Amt = 0;
+    CalDate Txndate;
+    CalDate Date2;
+    CalDate ActualDate;
+    bool Cancelled = false;
+    int Accid1 = 0;
+    int Accid2 = 0;
+    int Accid3 = 0;
+    int Accid4 = 0;
+    int chnum = 0;
+    int Masterid = 0;
+    int Instance = 0;
+    int Role = roleOrdinary;
+};
 struct TxnRow {
     qint64 id = 0;      // as stored
     QString rangeFault; // an integer column an int cannot hold
-    QString type;
-    TxnRec rec; // the columns that the checks read, as ReadTxnRow reads them
+    char type = 0;      // Type when it is one plain character, else 0
+    QString typeText;   // Type when it is not
+    ScanTxn rec;
 };
+
+bool ValidTxnType(char t) {
+    return t != 0 && std::strchr("ACDGPRTXYZ", t) != nullptr;
+}
 
 // Dates as stored, read through one cache: rows in key order repeat the
 // date of the row before them far more often than not.
 class DateTexts {
 public:
     CalDate read(QByteArrayView text) {
+        // A text of the usual shape "dddd-dd-dd" is known by its digits:
+        // each such text is converted once (a ledger holds a few thousand).
+        if (const int key = Digits(text)) {
+            if (key == m_lastKey)
+                return m_lastDate;
+            m_lastKey = key;
+            const auto it = m_byDigits.constFind(key);
+            if (it != m_byDigits.cend())
+                return m_lastDate = it.value();
+            const CalDate d = DateStrToCal(QString::fromLatin1(text));
+            m_byDigits.insert(key, d);
+            return m_lastDate = d;
+        }
         if (text != QByteArrayView(m_text)) {
             m_text = text.toByteArray();
             m_date = DateStrToCal(QString::fromUtf8(m_text));
@@ -140,8 +175,36 @@ public:
         return m_date;
     }
     CalDate read(const QString& text) { return read(QByteArrayView(text.toUtf8())); }
+    // IntToCal(v), through the same cache.
+    CalDate fromInt(std::int64_t v) {
+        if (v < 0 || v > kNotClosed)
+            return IntToCal(-1);
+        const int key = int(v) + 1;
+        const auto it = m_byDigits.constFind(key);
+        if (it != m_byDigits.cend())
+            return it.value();
+        const CalDate d = IntToCal(DateInt(v));
+        m_byDigits.insert(key, d);
+        return d;
+    }
 
 private:
+    // yyyymmdd + 1 (never 0) for a text "dddd-dd-dd", else 0.
+    static int Digits(QByteArrayView t) {
+        if (t.size() != 10 || t[4] != '-' || t[7] != '-')
+            return 0;
+        int v = 0;
+        for (const int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+            const char c = t[i];
+            if (c < '0' || c > '9')
+                return 0;
+            v = v * 10 + (c - '0');
+        }
+        return v + 1;
+    }
+    QHash<int, CalDate> m_byDigits;
+    int m_lastKey = 0;
+    CalDate m_lastDate;
     QByteArray m_text;
     CalDate m_date = DateStrToCal(QString());
 };
@@ -250,24 +313,31 @@ HealthCheck::Layout HealthCheck::MakeLayout(const QString& table, const QStringL
             select << (expression ? w : QStringLiteral("NULL"));
         }
     }
+    // The other columns in one test made by SQLite: cheaper than fetching
+    // each of them from a million rows.
+    QStringList others;
     for (int c = 0; c < names.size(); ++c)
-        if (!used[std::size_t(c)] && holdsIntegers(c)) {
-            layout.checked.push_back(int(select.size()));
-            select << QLatin1Char('"') + names[c] + QLatin1Char('"');
-        }
+        if (!used[std::size_t(c)] && holdsIntegers(c))
+            others << QLatin1Char('"') + names[c] + QLatin1Char('"');
+    if (!others.isEmpty()) {
+        layout.others = int(select.size());
+        select << QStringLiteral("beyondint(") + others.join(QStringLiteral(", ")) + QLatin1Char(')');
+    }
     layout.select = select.join(QStringLiteral(", "));
     return layout;
 }
 
-bool HealthCheck::RowOutOfRange(const Rows& rows, const Layout& layout) {
+bool HealthCheck::RowOutOfRange(const Rows& rows, const Layout& layout, const std::int64_t* read,
+                                std::uint64_t readMask) {
     for (const int i : layout.checked) {
         if (!layout.strict && !rows.isInteger(i))
             continue;
-        const std::int64_t v = rows.int64(i); // a null reads 0
+        // a null reads 0
+        const std::int64_t v = i < 64 && ((readMask >> i) & 1) ? read[i] : rows.int64(i);
         if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
             return true;
     }
-    return false;
+    return layout.others >= 0 && rows.int64(layout.others) != 0;
 }
 
 namespace {} // namespace
@@ -277,6 +347,7 @@ namespace {} // namespace
 void HealthCheck::LoadCaches() {
     m_cachesGeneration = m_outsideGeneration;
     m_objKinds.clear();
+    m_kindById.clear();
     m_objGroups.clear();
     m_channels.clear();
     m_repeaters.clear();
@@ -294,6 +365,19 @@ void HealthCheck::LoadCaches() {
             }
         if (!ReadOk(q, QStringLiteral("OBJ.DB")))
             return;
+        // Ids are mostly dense: a kind looked up for every posting by index.
+        int maxId = 0;
+        bool plain = true;
+        for (auto it = m_objKinds.cbegin(); it != m_objKinds.cend(); ++it) {
+            maxId = std::max(maxId, it.key());
+            plain = plain && it.value() != kNoKind;
+        }
+        if (plain && qint64(maxId) < 4 * qint64(m_objKinds.size()) + 4096) {
+            m_kindById.assign(std::size_t(maxId) + 1, kNoKind);
+            for (auto it = m_objKinds.cbegin(); it != m_objKinds.cend(); ++it)
+                if (it.key() >= 0)
+                    m_kindById[std::size_t(it.key())] = it.value();
+        }
     }
     {
         Query q(store, QStringLiteral("SELECT Chnum FROM channel"));
@@ -326,6 +410,12 @@ bool HealthCheck::ObjectKind(int id, int& kind) {
         return false;
     if (m_cachesGeneration != m_outsideGeneration)
         LoadCaches();
+    if (!m_kindById.empty()) {
+        if (std::size_t(id) >= m_kindById.size() || m_kindById[std::size_t(id)] == kNoKind)
+            return false;
+        kind = m_kindById[std::size_t(id)];
+        return true;
+    }
     const auto it = m_objKinds.constFind(id);
     if (it == m_objKinds.cend())
         return false;
@@ -413,8 +503,11 @@ void HealthCheck::StampLink(int cptyid, int potid, const QString& purchsale) {
     m_links[{cptyid, potid, purchsale}] = true;
 }
 
-void HealthCheck::FlushStamps() {
-    if (m_stamps.empty() && m_ranges.empty() && !m_wholePending)
+void HealthCheck::FlushStamps(bool wholeToo) {
+    // The marks kept on the whole table stay there while it is current: the
+    // posting scan takes its rows, and their marks, from it.
+    const bool whole = m_wholePending && (wholeToo || !WholeMarksCurrent());
+    if (m_stamps.empty() && m_ranges.empty() && !whole)
         return;
     CloseSpan();
     StoreTransaction st(m_core.store());
@@ -429,7 +522,7 @@ void HealthCheck::FlushStamps() {
         ql.bind("ts", m_stampText);
         qr.bind("ts", m_stampText);
         bool ok = true;
-        if (m_wholePending) {
+        if (whole) {
             m_wholePending = false;
             ok = FlushWholeStamps(qp);
         }
@@ -479,7 +572,7 @@ bool HealthCheck::FlushWholeStamps(Query& keys) {
                 r.marked = true;
             }
     };
-    if (!PostingsCurrent() || m_wholeOutsideGeneration != m_outsideGeneration) {
+    if (!WholeMarksCurrent()) {
         // The window's input changed something: each posting by its key.
         for (const PostingRow& r : rows)
             if (ok && r.stamped)
@@ -558,11 +651,14 @@ const HealthCheck::Layout& HealthCheck::PostingLayout() {
 
 void HealthCheck::ReadPostingRow(const Rows& rows, PostingRow& row) {
     static thread_local DateTexts dates;
-    row.rowid = rows.int64(0);
-    row.txnid = rows.int64(1);
-    row.objid = rows.int64(2);
-    row.amt = rows.int64(3);
-    row.chnum = rows.int64(4);
+    std::int64_t read[5];
+    for (int i = 0; i < 5; ++i)
+        read[i] = rows.int64(i);
+    row.rowid = read[0];
+    row.txnid = read[1];
+    row.objid = read[2];
+    row.amt = read[3];
+    row.chnum = read[4];
     row.date = dates.read(rows.bytes(5));
     const QByteArrayView type = rows.bytes(6);
     row.type = type.size() == 1 && uchar(type[0]) < 0x80 ? type[0] : 0;
@@ -571,7 +667,7 @@ void HealthCheck::ReadPostingRow(const Rows& rows, PostingRow& row) {
     row.marked = rows.int64(7) != 0;
     row.stamped = false;
     row.fault = false;
-    if (RowOutOfRange(rows, m_postingLayout)) {
+    if (RowOutOfRange(rows, m_postingLayout, read, 0x1f)) {
         const QString fault = RowRangeFault(QStringLiteral("pstg"), row.rowid);
         row.fault = !fault.isEmpty();
         if (row.fault)
@@ -590,6 +686,10 @@ void HealthCheck::LoadPostings() {
     m_postingFaults.clear();
     std::vector<PostingRow> rows;
     {
+        bool counted = true;
+        const qint64 n = CountRows(m_core.store(), QStringLiteral("SELECT count(*) FROM pstg"), counted);
+        if (counted && n > 0)
+            rows.reserve(std::size_t(n));
         Rows r(m_core.store(), QStringLiteral("SELECT ") + PostingLayout().select + QStringLiteral(" FROM pstg"));
         r.bind("ts", m_stampText);
         while (r.next()) {
@@ -1021,14 +1121,24 @@ void HealthCheck::ScanTransactions() {
         Rows q(m_core.store(), txnSql);
         q.bind("k", key).bind("n", size.take());
         while (q.next()) {
-            TxnRow r;
-            InitTxnRec(r.rec);
-            TxnRec& t = r.rec;
-            r.id = q.int64(0);
-            if (RowOutOfRange(q, txnLayout))
+            block.emplace_back();
+            TxnRow& r = block.back();
+            ScanTxn& t = r.rec;
+            // The integers the checks use, read once (0..13 but the texts).
+            constexpr std::uint64_t kIntegers = 0x3fe5;
+            std::int64_t v[14] = {};
+            for (int i = 0; i < 14; ++i)
+                if ((kIntegers >> i) & 1)
+                    v[i] = q.int64(i);
+            r.id = v[0];
+            if (RowOutOfRange(q, txnLayout, v, kIntegers))
                 r.rangeFault = RowRangeFault(QStringLiteral("txn"), r.id);
             t.Id = int(r.id);
-            r.type = q.text(1);
+            const QByteArrayView type = q.bytes(1);
+            if (type.size() == 1 && uchar(type[0]) < 0x80)
+                r.type = type[0];
+            else
+                r.typeText = QString::fromUtf8(type);
             const CalDate txndate = dates.read(q.bytes(3));
             const CalDate date2 = dates.read(q.bytes(4));
             if (datesWhole && datesGeneration == m_generation)
@@ -1036,23 +1146,22 @@ void HealthCheck::ScanTransactions() {
             else
                 datesWhole = false;
             if (r.rangeFault.isEmpty() && ValidTxnType(r.type)) {
-                t.Type = r.type.at(0).toLatin1();
-                t.Amt = int(q.int64(2));
+                t.Type = r.type;
+                t.Amt = int(v[2]);
                 t.Txndate = txndate;
                 t.Date2 = date2;
-                t.Cancelled = q.int64(5) != 0;
-                t.Accid1 = int(q.int64(6));
-                t.Accid2 = int(q.int64(7));
-                t.Accid3 = int(q.int64(8));
-                t.Accid4 = int(q.int64(9));
-                t.chnum = int(q.int64(10));
-                t.Masterid = int(q.int64(11));
-                t.Instance = int(q.int64(12));
+                t.Cancelled = v[5] != 0;
+                t.Accid1 = int(v[6]);
+                t.Accid2 = int(v[7]);
+                t.Accid3 = int(v[8]);
+                t.Accid4 = int(v[9]);
+                t.chnum = int(v[10]);
+                t.Masterid = int(v[11]);
+                t.Instance = int(v[12]);
                 t.Role = t.Instance > 0 ? roleInstance : roleOrdinary;
                 if (hasActual)
-                    t.ActualDate = IntToCal(int(q.int64(13)));
+                    t.ActualDate = dates.fromInt(v[13]);
             }
-            block.push_back(std::move(r));
         }
         if (!q.ok()) {
             ReadFailed(table);
@@ -1109,10 +1218,12 @@ void HealthCheck::ScanTransactions() {
             if (block.empty())
                 break;
         }
-        const QString typeText = block[at].type;
+        const char typeChar = block[at].type;
+        const QString typeRare = block[at].typeText;
+        const auto typeText = [&] { return typeChar ? QString(QLatin1Char(typeChar)) : typeRare; };
         const qint64 id = block[at].id;
         const QString rangeFault = block[at].rangeFault;
-        TxnRec txn = block[at].rec;
+        ScanTxn txn = block[at].rec;
         ++at;
         key = id;
         if (!NextRow(txn.Id))
@@ -1120,7 +1231,7 @@ void HealthCheck::ScanTransactions() {
         if (!rangeFault.isEmpty() || id < 1) {
             // Nothing of it can be judged: its postings, if any, are found by
             // the posting scan.  Id 0 is the anchors' and is never re-posted.
-            ErrorManual(QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(id) +
+            ErrorManual(QStringLiteral("Txn ") + typeText() + QStringLiteral(" ") + N(id) +
                         (rangeFault.isEmpty() ? QStringLiteral(" invalid id")
                                               : QStringLiteral(" value out of range : ") + rangeFault));
             continue;
@@ -1148,10 +1259,10 @@ void HealthCheck::ScanTransactions() {
                 break;
             }
         }
-        const auto label = [&] { return QStringLiteral("Txn ") + typeText + QStringLiteral(" ") + N(txn.Id); };
+        const auto label = [&] { return QStringLiteral("Txn ") + typeText() + QStringLiteral(" ") + N(txn.Id); };
 
         // 1: nothing else can be judged without a type.
-        if (!ValidTxnType(typeText)) {
+        if (!ValidTxnType(typeChar)) {
             ErrorManual(label() + QStringLiteral(" invalid txn type"));
             continue;
         }
@@ -1588,6 +1699,8 @@ void HealthCheck::ScanPostings() {
             AfterWrite();
         }
     }
+    // Nothing reads this run's posting marks any more.
+    m_wholePending = false;
     Log(QStringLiteral("Last record id ") + N(lastT) + QStringLiteral(" / ") + N(lastO));
     Log(QStringLiteral("Earliest posting date ") + CalToDateStr(IntToCal(earliest)));
     Log(QStringLiteral("Latest posting date ") + CalToDateStr(IntToCal(latest)));

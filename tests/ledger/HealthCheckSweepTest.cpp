@@ -139,6 +139,8 @@ std::vector<Damage> Damages() {
                   "value out of range : Amt = 4294968639", O::Manual),
         sqlDamage("TxnAccountBeyond32Bits", {S("UPDATE txn SET Accid4 = 4294967366 WHERE Id = ") + kPay},
                   "value out of range : Accid4 = 4294967366", O::Manual),
+        sqlDamage("TxnFlagBeyond32Bits", {S("UPDATE txn SET DpDate = 2147483648 WHERE Id = ") + kPay},
+                  "value out of range : DpDate = 2147483648", O::Manual),
         sqlDamage("TxnIdZero", {S("UPDATE txn SET Id = 0 WHERE Id = ") + kPay}, "Txn P 0 invalid id", O::Manual),
         sqlDamage("TxnTypeNull", {S("UPDATE txn SET Type = NULL WHERE Id = ") + kPay}, "invalid txn type", O::Manual),
         sqlDamage("TxnDateNull", {S("UPDATE txn SET Txndate = NULL WHERE Id = ") + kPay}, "txn date missing",
@@ -189,6 +191,10 @@ std::vector<Damage> Damages() {
         sqlDamage("PostingAmountBeyond32Bits",
                   {S("UPDATE pstg SET Amt = 4294968639 WHERE Objid = ") + kPayPot + S(" AND Txnid = ") + kPay},
                   "posting amount error", O::Mended),
+        // A column that the scans do not otherwise read.
+        sqlDamage("PostingBalanceBeyond32Bits",
+                  {S("UPDATE pstg SET RngBal = -1099511627776 WHERE Objid = ") + kPayPot + S(" AND Txnid = ") + kPay},
+                  "value out of range : RngBal = -1099511627776", O::Manual),
         sqlDamage("PostingMissing", {S("DELETE FROM pstg WHERE Objid = ") + kPayCtgy + S(" AND Txnid = ") + kPay},
                   "posting not found", O::Mended),
         sqlDamage("PostingOfNoObject",
@@ -333,9 +339,11 @@ protected:
     void SetUp() override {
         data = program.path() + QStringLiteral("DATA/");
         ASSERT_TRUE(QDir().mkpath(data));
-        for (const QString& name : QDir(g_template->path()).entryList(QDir::Files))
-            if (name != FolderLockName())
+        for (const QString& name : QDir(g_template->path()).entryList(QDir::Files)) {
+            if (name != FolderLockName()) {
                 ASSERT_TRUE(QFile::copy(g_template->file(name), data + name));
+            }
+        }
         core.setProgramFolder(program.path());
         core.settings().Today = kToday;
         SetDataFolder(core, data);

@@ -671,7 +671,14 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date) {
     return RecomputeRngBal(core, objid, date, before) ? before : 0;
 }
 
-bool RecomputeRngBal(TFCore& core, int objid, const CalDate& date, Amount& balanceBefore) {
+namespace {
+// The running balances and flags of objid's postings that differ from the
+// stored ones (and always the last posting when alwaysLast), and the balance
+// before date.  Reads inside the caller's transaction; false (reported) on a
+// read failure or a figure beyond the Amount range.
+bool StaleRunningBalances(TFCore& core, int objid, const CalDate& date, bool alwaysLast,
+                          std::vector<RngBalWrite>& changed, Amount& balanceBefore) {
+    changed.clear();
     balanceBefore = 0;
     ObjRec obj;
     ReadObj(core, objid, obj);
@@ -693,9 +700,6 @@ bool RecomputeRngBal(TFCore& core, int objid, const CalDate& date, Amount& balan
     };
     std::vector<Row> rows;
     Store& store = core.store();
-    StoreTransaction t(store);
-    if (!t.ok())
-        return false;
     {
         sqlite3_stmt* st = store.acquire(kAccountPostings);
         if (!st)
@@ -748,17 +752,35 @@ bool RecomputeRngBal(TFCore& core, int objid, const CalDate& date, Amount& balan
     }
     // Only the rows whose stored values are wrong are written, and always
     // the last posting.
-    const sqlite3_int64 lastRowid = rows.empty() || rows.back().txnid < 1 ? -1 : rows.back().rowid;
-    std::vector<RngBalWrite> changed;
+    const sqlite3_int64 lastRowid = !alwaysLast || rows.empty() || rows.back().txnid < 1 ? -1 : rows.back().rowid;
     for (const Row& r : rows)
         if (r.rowid == lastRowid || r.bal != r.storedBal || r.first != r.storedFirst || r.last != r.storedLast)
             changed.push_back({r.rowid, r.bal, r.first, r.last});
-    if (!WriteRunningBalances(core, changed))
-        return false;
-    if (!t.commit())
-        return false;
     balanceBefore = Amount(result);
     return true;
+}
+} // namespace
+
+bool RecomputeRngBal(TFCore& core, int objid, const CalDate& date, Amount& balanceBefore) {
+    balanceBefore = 0;
+    StoreTransaction t(core.store());
+    std::vector<RngBalWrite> changed;
+    Amount before = 0;
+    if (!t.ok() || !StaleRunningBalances(core, objid, date, true, changed, before) ||
+        !WriteRunningBalances(core, changed) || !t.commit())
+        return false;
+    balanceBefore = before;
+    return true;
+}
+
+bool StaleRunningBalances(TFCore& core, int objid, std::vector<RngBalWrite>& changed) {
+    StoreTransaction t(core.store());
+    Amount before = 0;
+    if (!t.ok() || !StaleRunningBalances(core, objid, CalDate(), false, changed, before))
+        return false;
+    std::sort(changed.begin(), changed.end(),
+              [](const RngBalWrite& a, const RngBalWrite& b) { return a.rowid < b.rowid; });
+    return t.commit();
 }
 
 bool WriteRunningBalances(TFCore& core, std::vector<RngBalWrite>& rows) {

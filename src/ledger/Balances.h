@@ -120,6 +120,13 @@ Amount SetRngBal(TFCore& core, int objid, const CalDate& date);
 // beyond the Amount range.
 bool RecomputeRngBal(TFCore& core, int objid, const CalDate& date, Amount& balanceBefore);
 
+struct RngBalWrite;
+// The running balances and display flags of objid's postings, as SetRngBal
+// computes them, that differ from the stored ones, in rowid order; nothing
+// written.  False (reported) on a read failure or a figure beyond the
+// Amount range.
+bool StaleRunningBalances(TFCore& core, int objid, std::vector<RngBalWrite>& changed);
+
 // A stored date text ("yyyy?mm?dd", n bytes) as DateInt, read as
 // DateStrToCal reads it: eight ASCII digits (separators not looked at),
 // anything else 0.

@@ -288,20 +288,55 @@ bool RefreshRunningBalances(TFCore& core, PostingsList& list, StoreBalances stor
         }
     }
     if (store == StoreBalances::Later) {
-        list.balancesToStore = list.balancesToStore || !changed.empty();
+        if (!changed.empty()) {
+            std::sort(changed.begin(), changed.end(),
+                      [](const RngBalWrite& a, const RngBalWrite& b) { return a.rowid < b.rowid; });
+            list.balanceWrites = std::move(changed);
+            list.balanceWritesDone = 0;
+            list.balanceConnection = core.store().handle();
+            list.balanceChanges = sqlite3_total_changes64(core.store().handle());
+            list.balancesToStore = true;
+        }
         return true;
     }
     return WriteRunningBalances(core, changed);
 }
 
-bool StoreRunningBalances(TFCore& core, PostingsList& list) {
+bool StoreRunningBalances(TFCore& core, PostingsList& list, std::size_t maxRows) {
     if (!list.balancesToStore)
         return true;
-    // Tried once: a failure is reported now, and the next loading of the
-    // account finds what is still stale.
-    list.balancesToStore = false;
-    Amount before = 0;
-    return RecomputeRngBal(core, list.account.Id, core.settings().BalAt, before);
+    auto stop = [&list] {
+        // Tried once: a failure is reported now, and the next loading of
+        // the account finds what is still stale.
+        list.balancesToStore = false;
+        list.balanceWrites.clear();
+        list.balanceWritesDone = 0;
+        return false;
+    };
+    sqlite3* db = core.store().handle();
+    if (!db)
+        return stop();
+    if (list.balanceConnection != db || list.balanceChanges != sqlite3_total_changes64(db)) {
+        // Something else was written since: what is stale is read again.
+        list.balanceWritesDone = 0;
+        if (!StaleRunningBalances(core, list.account.Id, list.balanceWrites))
+            return stop();
+    }
+    const std::size_t left = list.balanceWrites.size() - list.balanceWritesDone;
+    const std::size_t n = maxRows == 0 || maxRows > left ? left : maxRows;
+    std::vector<RngBalWrite> part(list.balanceWrites.begin() + std::ptrdiff_t(list.balanceWritesDone),
+                                  list.balanceWrites.begin() + std::ptrdiff_t(list.balanceWritesDone + n));
+    if (!WriteRunningBalances(core, part))
+        return stop();
+    list.balanceWritesDone += n;
+    list.balanceConnection = db;
+    list.balanceChanges = sqlite3_total_changes64(db);
+    if (list.balanceWritesDone == list.balanceWrites.size()) {
+        list.balancesToStore = false;
+        list.balanceWrites.clear();
+        list.balanceWritesDone = 0;
+    }
+    return true;
 }
 
 QString PostingTypeName(char letter) {

@@ -121,6 +121,13 @@ struct PostingsList {
     // True when the rows hold running balances or display flags that differ
     // from the stored ones and were not stored yet (StoreBalances::Later).
     bool balancesToStore = false;
+    // Those balances, in rowid order, and how many of them are stored; the
+    // connection and its change count when they were computed or last
+    // written, to see whether anything else was written since.
+    std::vector<RngBalWrite> balanceWrites;
+    std::size_t balanceWritesDone = 0;
+    const void* balanceConnection = nullptr;
+    qint64 balanceChanges = -1;
 
     QByteArray texts;             // each row's ref and narrative, UTF-8, as read
     QHash<int, QString> names;    // every object's name by id
@@ -159,11 +166,16 @@ bool LoadPostings(TFCore& core, int accountId, const PostingsOptions& options, P
 bool RefreshRunningBalances(TFCore& core, PostingsList& list, StoreBalances store = StoreBalances::Now);
 
 // Stores the running balances of the list's account when balancesToStore is
-// set: the account's postings are read again and what differs is written
-// (SetRngBal), so that whatever was entered or changed since the list was
-// read is counted.  Clears balancesToStore; false (reported) on a failure,
-// nothing then written (the next loading finds the stale figures again).
-bool StoreRunningBalances(TFCore& core, PostingsList& list);
+// set: those the list computed, or, when anything else was written since,
+// what then differs after reading the account's postings again, so that
+// whatever was entered or changed since the list was read is counted.  At
+// most maxRows postings (all when 0) in one store transaction, so that a
+// large account can be stored over a few turns of the event loop; each turn
+// leaves every posting either as it was or right.  Clears balancesToStore
+// once all are stored; false (reported) on a failure, balancesToStore then
+// cleared and the rest not written (the next loading finds the stale
+// figures again).
+bool StoreRunningBalances(TFCore& core, PostingsList& list, std::size_t maxRows = 0);
 
 // The texts of row i.
 PostingCells CellsOf(const PostingsList& list, int i);

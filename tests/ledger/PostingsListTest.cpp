@@ -228,6 +228,19 @@ TEST_F(PostingsListTest, BalancesStoredAfterShowingCountLaterChanges) {
     EXPECT_EQ(l.rows.back().rngbal, -395);
     ASSERT_TRUE(StoreRunningBalances(core, l));
     EXPECT_EQ(stored(t3), -395);
+
+    // Stored a posting at a time: a payment entered between two parts is
+    // counted, and nothing is left stale at the end.
+    pay(5, D(2024, 1, 5));
+    l = loadLater();
+    ASSERT_TRUE(StoreRunningBalances(core, l, 1));
+    ASSERT_TRUE(l.balancesToStore);
+    pay(7, D(2024, 1, 6));
+    for (int parts = 0; l.balancesToStore && parts < 20; ++parts)
+        ASSERT_TRUE(StoreRunningBalances(core, l, 1));
+    EXPECT_FALSE(l.balancesToStore);
+    EXPECT_EQ(stored(t3), -407);
+    EXPECT_FALSE(loadLater().balancesToStore);
 }
 
 TEST_F(PostingsListTest, RunningBalanceCheckReportsFirstMismatchOnce) {

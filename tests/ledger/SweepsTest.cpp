@@ -68,7 +68,7 @@ TEST_F(Sweeps, GroupSweepWalksNestedPotsSkipsZeroAndSweepsNegativeFromTheSweepTo
     const int inner = addObj(otPgrp, QStringLiteral("Bills"), outer);
     const int fun = addObj(otPot, QStringLiteral("Fun"), outer);
     const int rent = addObj(otPot, QStringLiteral("Rent"), inner);
-    const int idle = addObj(otPot, QStringLiteral("Idle"), inner);
+    addObj(otPot, QStringLiteral("Idle"), inner);
     potTransfer(savings, fun, 3000);  // Fun +30.00
     potTransfer(rent, savings, 1200); // Rent -12.00
     ASSERT_TRUE(Rebalance(core));

@@ -641,13 +641,23 @@ void TFPstgs::Jump() {
     }
 }
 
-void TFPstgs::StoreBalances() {
+void TFPstgs::StoreBalances(std::size_t maxRows) {
     m_storeQueued = false;
     PostingsList& l = m_model->listForUpdate();
     if (!m_core.store().isOpen())
         l.balancesToStore = false; // the ledger closed: its next showing finds them
     if (l.balancesToStore)
-        StoreRunningBalances(m_core, l);
+        StoreRunningBalances(m_core, l, maxRows);
+}
+
+void TFPstgs::StoreSomeBalances() {
+    // A part per turn of the event loop, so that the window answers the
+    // keyboard and mouse between them.
+    StoreBalances(kBalancesPerTurn);
+    if (m_model->list().balancesToStore && !m_storeQueued) {
+        m_storeQueued = true;
+        QTimer::singleShot(0, this, &TFPstgs::StoreSomeBalances);
+    }
 }
 
 void TFPstgs::hideEvent(QHideEvent* event) {
@@ -661,7 +671,7 @@ bool TFPstgs::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint && Grid && watched == Grid->viewport() && !m_storeQueued &&
         m_model->list().balancesToStore) {
         m_storeQueued = true;
-        QTimer::singleShot(0, this, &TFPstgs::StoreBalances);
+        QTimer::singleShot(0, this, &TFPstgs::StoreSomeBalances);
     }
     if (watched == JumpDateBox && event->type() == QEvent::MouseButtonPress && JumpDateBox->isEnabled()) {
         CalDate d = DateStrToCal(JumpDateBox->text());

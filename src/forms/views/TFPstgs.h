@@ -81,8 +81,11 @@ public:
     // The full refresh and the refresh that keeps the current transaction.
     void FullRefresh();
     // Stores the running balances that the list computed and shows but that
-    // were not stored yet (done on its own after the first paint of the rows).
-    void StoreBalances();
+    // were not stored yet, at most maxRows of them (all when 0).  Done on its
+    // own after the first paint of the rows, kBalancesPerTurn per turn of the
+    // event loop (StoreSomeBalances), and in full before anything reads them.
+    void StoreBalances(std::size_t maxRows = 0);
+    static constexpr std::size_t kBalancesPerTurn = 16384;
     void RefreshKeepingPosition();
     // Jumps by the Position choice.
     void Jump();
@@ -105,6 +108,7 @@ public:
     void PostingReconciledClick();
     void BalanceReconciledClick();
     void SweepClick();
+    void StoreSomeBalances();
     void CancelTxnClick();
     void DeleteTxnClick();
     void AutoFitClick();

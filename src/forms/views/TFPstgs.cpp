@@ -286,6 +286,7 @@ TFPstgs::TFPstgs(TFCore& core, Prompter& prompter, QWidget* parent)
     PlusTotalLbl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     MinusTotalLbl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     outer->addWidget(totals);
+    totals->installEventFilter(this); // the totals follow the panel's width
     StatusLbl = new QLabel(this);
     statusBar()->addWidget(StatusLbl);
     setCentralWidget(central);
@@ -553,11 +554,16 @@ void TFPstgs::AlignTotals() {
     place(MinusTotalLbl, PostingsModel::cMinus);
     const int after =
         Grid->isColumnHidden(PostingsModel::cRunBal) ? PostingsModel::cReconciled : PostingsModel::cRunBal;
-    NetTotalLbl->setGeometry(x0 + h->sectionViewportPosition(after) + 4, 2, 260,
-                             TotalsLbl->parentWidget()->height() - 4);
     const int labelRight = x0 + h->sectionViewportPosition(PostingsModel::cPlus) - 8;
     const int w = TotalsLbl->sizeHint().width();
     TotalsLbl->setGeometry(std::max(2, labelRight - w), 2, w, TotalsLbl->parentWidget()->height() - 4);
+    // Beside its column; when that lies beyond the panel's edge (a narrow
+    // window), before the caption instead, so that it is never cut off.
+    const int netWidth = NetTotalLbl->sizeHint().width();
+    int netX = x0 + h->sectionViewportPosition(after) + 4;
+    if (netX + netWidth > TotalsLbl->parentWidget()->width() - 2)
+        netX = std::max(2, TotalsLbl->x() - 16 - netWidth);
+    NetTotalLbl->setGeometry(netX, 2, netWidth, TotalsLbl->parentWidget()->height() - 4);
 }
 
 void TFPstgs::resizeEvent(QResizeEvent* event) {
@@ -666,6 +672,8 @@ void TFPstgs::hideEvent(QHideEvent* event) {
 }
 
 bool TFPstgs::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && TotalsLbl && watched == TotalsLbl->parentWidget())
+        AlignTotals();
     // The running balances shown but not yet stored are stored once the
     // rows have been painted, so that the user sees them first.
     if (event->type() == QEvent::Paint && Grid && watched == Grid->viewport() && !m_storeQueued &&

@@ -137,7 +137,7 @@ public:
     QPushButton* GoBtn;
     QPushButton* ArrowBtn;
     QTableView* Grid = nullptr; // made after the jump date box, which is filtered too
-    QLabel* TotalsLbl;
+    QLabel* TotalsLbl = nullptr;
     QLabel* PlusTotalLbl;
     QLabel* MinusTotalLbl;
     QLabel* NetTotalLbl;

@@ -139,6 +139,22 @@ private Q_SLOTS:
         QCOMPARE(Cell(w, 0, PostingsModel::cDescription), QStringLiteral("B/fd from prior period(s)"));
         QCOMPARE(w.NetTotalLbl->text(), QStringLiteral("Net = -6.00"));
         QVERIFY(l.prompter.messages().isEmpty());
+        // In a window too narrow for the running balances the net total is
+        // still shown whole.
+        w.show();
+        w.resize(w.minimumSizeHint().width(), w.height());
+        QApplication::processEvents();
+        QHeaderView* h = w.Grid->horizontalHeader();
+        // The contra column widened by the user until the minus amounts end
+        // at the grid's edge.
+        const int minusEnd = h->sectionViewportPosition(PostingsModel::cMinus) + h->sectionSize(PostingsModel::cMinus);
+        h->resizeSection(PostingsModel::cContra,
+                         h->sectionSize(PostingsModel::cContra) + w.Grid->viewport()->width() - 10 - minusEnd);
+        QVERIFY(h->sectionViewportPosition(PostingsModel::cRunBal) + h->sectionSize(PostingsModel::cRunBal) >
+                w.Grid->viewport()->width());
+        const QWidget* panel = w.NetTotalLbl->parentWidget();
+        QVERIFY(w.NetTotalLbl->geometry().right() < panel->width());
+        QVERIFY(!w.NetTotalLbl->geometry().intersects(w.MinusTotalLbl->geometry()));
     }
 
     void reconcileFromThePopupAndSum() {

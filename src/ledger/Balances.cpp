@@ -778,9 +778,12 @@ bool StaleRunningBalances(TFCore& core, int objid, std::vector<RngBalWrite>& cha
     Amount before = 0;
     if (!t.ok() || !StaleRunningBalances(core, objid, CalDate(), false, changed, before))
         return false;
-    std::sort(changed.begin(), changed.end(),
-              [](const RngBalWrite& a, const RngBalWrite& b) { return a.rowid < b.rowid; });
+    SortByRowid(changed);
     return t.commit();
+}
+
+void SortByRowid(std::vector<RngBalWrite>& rows) {
+    std::sort(rows.begin(), rows.end(), [](const RngBalWrite& a, const RngBalWrite& b) { return a.rowid < b.rowid; });
 }
 
 bool WriteRunningBalances(TFCore& core, std::vector<RngBalWrite>& rows) {
@@ -790,7 +793,7 @@ bool WriteRunningBalances(TFCore& core, std::vector<RngBalWrite>& rows) {
     StoreTransaction t(store);
     if (!t.ok())
         return false;
-    std::sort(rows.begin(), rows.end(), [](const RngBalWrite& a, const RngBalWrite& b) { return a.rowid < b.rowid; });
+    SortByRowid(rows);
     if (rows.size() >= kManyChanges)
         store.exec(QStringLiteral("PRAGMA pstg.cache_size = -%1").arg(kWriteCacheKiB));
     // Up to kBatch rows per statement, their values bound in one VALUES

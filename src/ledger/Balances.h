@@ -139,6 +139,8 @@ struct RngBalWrite {
     bool first = false;
     bool last = false;
 };
+// Puts rows into rowid order: the table's pages in file order.
+void SortByRowid(std::vector<RngBalWrite>& rows);
 // Stores the running balances and flags given (sorting them into rowid
 // order, so that the table's pages are visited once each in file order).
 // One store transaction; false (reported) when a write failed, nothing then

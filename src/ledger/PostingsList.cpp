@@ -289,8 +289,7 @@ bool RefreshRunningBalances(TFCore& core, PostingsList& list, StoreBalances stor
     }
     if (store == StoreBalances::Later) {
         if (!changed.empty()) {
-            std::sort(changed.begin(), changed.end(),
-                      [](const RngBalWrite& a, const RngBalWrite& b) { return a.rowid < b.rowid; });
+            SortByRowid(changed);
             list.balanceWrites = std::move(changed);
             list.balanceWritesDone = 0;
             list.balanceConnection = core.store().handle();

@@ -521,39 +521,47 @@ void HealthCheck::FlushStamps(bool wholeToo) {
         qp.bind("ts", m_stampText);
         ql.bind("ts", m_stampText);
         qr.bind("ts", m_stampText);
-        bool ok = true;
+        // The file whose marks could not be written: the scan stops there,
+        // as later findings would be phantoms.
+        const QString postings = QStringLiteral("PSTG.DB");
+        QString failed;
         if (whole) {
             m_wholePending = false;
-            ok = FlushWholeStamps(qp);
+            if (!FlushWholeStamps(qp))
+                failed = postings;
         }
         for (const StampRange& r : m_ranges) {
-            if (!ok)
+            if (!failed.isEmpty())
                 break;
             if (r.outsideGeneration == m_outsideGeneration) {
                 qr.bind("a", r.fromRow).bind("b", r.toRow).bind("lo", r.loTxn).bind("hi", r.hiTxn);
-                ok = qr.exec();
+                if (!qr.exec())
+                    failed = postings;
             } else {
-                for (std::size_t k = r.keysFrom; ok && k < r.keysTo; ++k) {
+                for (std::size_t k = r.keysFrom; failed.isEmpty() && k < r.keysTo; ++k) {
                     qp.bind("t", m_rangeKeys[k].first).bind("o", m_rangeKeys[k].second);
-                    ok = qp.exec();
+                    if (!qp.exec())
+                        failed = postings;
                 }
             }
         }
         for (const PendingStamp& s : m_stamps) {
-            if (!ok)
+            if (!failed.isEmpty())
                 break;
             if (s.posting) {
                 qp.bind("t", s.a).bind("o", s.b);
                 if (!qp.exec())
-                    break;
+                    failed = postings;
             } else {
                 ql.bind("c", s.a).bind("p", s.b).bind("s", s.purchsale);
                 if (!ql.exec())
-                    break;
+                    failed = QStringLiteral("cptypot.db");
             }
         }
-        if (!st.commit()) // the marks are lost: later findings would be phantoms
-            ReadFailed(m_scanTable, QStringLiteral("run marks not written"));
+        if (failed.isEmpty() && !st.commit())
+            failed = m_scanTable;
+        if (!failed.isEmpty()) // reported before the rollback, with the store's message
+            ReadFailed(failed, QStringLiteral("run marks not written"));
     } else {
         ReadFailed(m_scanTable, QStringLiteral("run marks not written"));
     }

@@ -20,9 +20,18 @@ TEST_F(HealthCheckFixture, FailedRepairWritesAreNotCountedAndReportedOnce) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM cptypot")), 0);
 }
 
-// Every shape of transaction the posting rules allow, cancelled or not, is
-// sound as the ledger posts it; with its postings gone, repair makes them
-// again and the next check finds nothing (no repair that a check undoes).
+// Run marks that cannot be written stop the scan with the file and the
+// store's message; none of them is kept.
+TEST_F(HealthCheckFixture, RunMarksThatCannotBeWrittenNameTheirFile) {
+    exec(QStringLiteral("CREATE TRIGGER cptypot.refuse BEFORE UPDATE ON cptypot "
+                        "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+    exec(QStringLiteral("UPDATE pstg SET Rprts = NULL"));
+    EXPECT_FALSE(run(HchkMode::Check));
+    EXPECT_TRUE(has(QStringLiteral("Error (for manual repair) : cptypot.db : run marks not written - disk I/O error")))
+        << dump().toStdString();
+    EXPECT_FALSE(has(QStringLiteral("posting missed from txn scan")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM pstg WHERE Rprts IS NOT NULL")), 0);
+}
 
 // Every shape of transaction the posting rules allow, cancelled or not, is
 // sound as the ledger posts it; with its postings gone, repair makes them

@@ -118,8 +118,6 @@ private:
     int m_n = kMin;
 };
 
-// A transaction row as the scan needs it; the whole record is read only for
-// a repair.
 // The columns that the checks read, as ReadTxnRow reads them.
 struct ScanTxn {
     int Id = 0;
@@ -138,6 +136,8 @@ struct ScanTxn {
     int Instance = 0;
     int Role = roleOrdinary;
 };
+// A transaction row as the scan needs it; the whole record is read only for
+// a repair.
 struct TxnRow {
     qint64 id = 0;      // as stored
     QString rangeFault; // an integer column an int cannot hold
@@ -175,10 +175,11 @@ public:
         return m_date;
     }
     CalDate read(const QString& text) { return read(QByteArrayView(text.toUtf8())); }
-    // IntToCal(v), through the same cache.
+    // IntToCal(v), through the same cache (v fits a DateInt: the row's
+    // range was checked).
     CalDate fromInt(std::int64_t v) {
         if (v < 0 || v > kNotClosed)
-            return IntToCal(-1);
+            return IntToCal(DateInt(v));
         const int key = int(v) + 1;
         const auto it = m_byDigits.constFind(key);
         if (it != m_byDigits.cend())
@@ -339,8 +340,6 @@ bool HealthCheck::RowOutOfRange(const Rows& rows, const Layout& layout, const st
     }
     return layout.others >= 0 && rows.int64(layout.others) != 0;
 }
-
-namespace {} // namespace
 
 // ---- shared look-ups ---------------------------------------------------------
 

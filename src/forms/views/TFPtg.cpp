@@ -106,13 +106,49 @@ void PagePrinter::NextTile() {
     LayOutTile();
 }
 
+void PagePrinter::AlignColumns(const QStringList& lines) {
+    m_tabStops.clear();
+    if (!m_painter.isActive())
+        return;
+    const QFontMetricsF fm(m_painter.font(), m_device);
+    std::vector<qreal> widths;
+    for (const QString& line : lines) {
+        const QStringList cells = line.split(QLatin1Char('\t'));
+        for (qsizetype c = 0; c + 1 < cells.size(); ++c) { // the last cell ends the line
+            if (std::size_t(c) >= widths.size())
+                widths.push_back(0);
+            widths[std::size_t(c)] = std::max(widths[std::size_t(c)], fm.horizontalAdvance(cells[c]));
+        }
+    }
+    const qreal gap = 2 * fm.horizontalAdvance(QLatin1Char('x'));
+    qreal x = 0;
+    for (const qreal w : widths)
+        m_tabStops.push_back(x += w + gap);
+}
+
 void PagePrinter::PrintLine(const QString& text) {
     if (!m_painter.isActive())
         return;
     if (m_lineTop + m_lineHeight > m_textBottom || m_lineTop + m_lineHeight > m_sheetH)
         NextTile();
-    m_painter.drawText(QRect(m_textLeft, m_lineTop, std::max(1, m_textRight - m_textLeft), m_lineHeight),
-                       Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    const QRect box(m_textLeft, m_lineTop, std::max(1, m_textRight - m_textLeft), m_lineHeight);
+    if (m_tabStops.empty()) {
+        m_painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextExpandTabs, text);
+    } else {
+        // Each cell at its column's stop; what does not fit the page's width
+        // is cut at its margin.
+        const QStringList cells = text.split(QLatin1Char('\t'));
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            if (c > qsizetype(m_tabStops.size()))
+                break; // more tabs than the lines measured had
+            const int x = m_textLeft + (c == 0 ? 0 : int(std::lround(m_tabStops[std::size_t(c - 1)])));
+            if (x >= box.right())
+                break;
+            if (!cells[c].isEmpty())
+                m_painter.drawText(QRect(x, box.top(), box.right() - x + 1, box.height()),
+                                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, cells[c]);
+        }
+    }
     m_lineTop += m_lineHeight;
 }
 
@@ -222,6 +258,7 @@ void PrintLines(const QStringList& lines, const QFont& font, Prompter& prompter)
     PagePrinter job;
     if (!job.Begin(dlg.Printer(), dlg.Settings(), font, prompter))
         return;
+    job.AlignColumns(lines);
     for (const QString& line : lines)
         job.PrintLine(line);
     job.End();

@@ -43,6 +43,11 @@ public:
     // error : pxlsperinch.x = 0" and false when it has none), lays out the
     // first tile and measures the line height of font.
     bool Begin(QPagedPaintDevice* device, const PrintSettings& settings, const QFont& font, Prompter& prompter);
+    // Sets tab stops so that the tab-separated columns of lines line up:
+    // each column as wide as its widest cell in the job's font, plus a gap.
+    // Without it a tab moves to the next of the painter's default stops.
+    void AlignColumns(const QStringList& lines);
+    const std::vector<qreal>& TabStops() const { return m_tabStops; }
     void PrintLine(const QString& text);
     void End();
 
@@ -72,6 +77,7 @@ private:
     bool m_framed = false;
     int m_sheets = 0;
     std::vector<Frame> m_frames;
+    std::vector<qreal> m_tabStops; // from the text's left edge, in device pixels
 };
 
 // The print dialog: modal; Print (default), Cancel (Escape), Setup.

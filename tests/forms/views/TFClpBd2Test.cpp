@@ -1,6 +1,6 @@
 // Printing to a PDF file: small pages tiled four to a sheet with their
-// frames, A4 pages one to a sheet, a bad size box stopping the job; and the
-// grid export of every cell.
+// frames, A4 pages one to a sheet, a bad size box stopping the job, columns
+// lined up; and the grid export of every cell.
 #include "forms/views/TFClpBd2.h"
 #include "forms/views/TFPtg.h"
 
@@ -75,6 +75,24 @@ private Q_SLOTS:
         }
         QCOMPARE(p.job.Sheets(), 2);
         QCOMPARE(PdfPageCount(p.file), 2);
+    }
+
+    // Tab-separated columns line up on stops past each column's widest cell.
+    void columnsLineUpPastTheirWidestCell() {
+        PdfJob p;
+        p.printer.setOutputFormat(QPrinter::PdfFormat);
+        p.printer.setOutputFileName(p.file);
+        const QFont font(QStringLiteral("DejaVu Sans"), 10);
+        QVERIFY(p.job.Begin(&p.printer, PrintSettings(), font, p.prompter));
+        p.job.AlignColumns({QStringLiteral("Date\tAmount\tNote"), QStringLiteral("2024-01-02  Tue\t-1.00"),
+                            QStringLiteral("a line without tabs as wide as anything")});
+        p.job.End();
+        const QFontMetricsF fm(font, &p.printer);
+        const auto& stops = p.job.TabStops();
+        QCOMPARE(stops.size(), size_t(2)); // the last cell of a line sets no stop
+        QVERIFY(stops[0] > fm.horizontalAdvance(QStringLiteral("2024-01-02  Tue")));
+        QVERIFY(stops[0] < fm.horizontalAdvance(QStringLiteral("a line without tabs as wide as anything")));
+        QVERIFY(stops[1] > stops[0] + fm.horizontalAdvance(QStringLiteral("Amount")));
     }
 
     void a4PagesTakeASheetEachWithoutFrames() {

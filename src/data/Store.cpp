@@ -102,6 +102,10 @@ void sqlBeyondInt(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 } // namespace
 
+std::int64_t Store::changeCount() const {
+    return m_db ? std::int64_t(sqlite3_total_changes64(m_db)) : 0;
+}
+
 QString DateTimeToStore(const QDateTime& v) {
     return v.isValid() ? v.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")) : QString();
 }

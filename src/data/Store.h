@@ -84,6 +84,10 @@ public:
 
     Prompter& prompter() { return m_prompter; }
     sqlite3* handle() { return m_db; }
+    // Rows written through this connection since it opened (0 when closed):
+    // a caller compares two readings to see whether anything was written
+    // in between.
+    std::int64_t changeCount() const;
 
     // The last SQLite error text (empty when the last call succeeded).
     QString lastError() const { return m_lastError; }

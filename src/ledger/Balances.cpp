@@ -676,8 +676,8 @@ namespace {
 // stored ones (and always the last posting when alwaysLast), and the balance
 // before date.  Reads inside the caller's transaction; false (reported) on a
 // read failure or a figure beyond the Amount range.
-bool StaleRunningBalances(TFCore& core, int objid, const CalDate& date, bool alwaysLast,
-                          std::vector<RngBalWrite>& changed, Amount& balanceBefore) {
+bool ComputeRunningBalances(TFCore& core, int objid, const CalDate& date, bool alwaysLast,
+                            std::vector<RngBalWrite>& changed, Amount& balanceBefore) {
     changed.clear();
     balanceBefore = 0;
     ObjRec obj;
@@ -766,7 +766,7 @@ bool RecomputeRngBal(TFCore& core, int objid, const CalDate& date, Amount& balan
     StoreTransaction t(core.store());
     std::vector<RngBalWrite> changed;
     Amount before = 0;
-    if (!t.ok() || !StaleRunningBalances(core, objid, date, true, changed, before) ||
+    if (!t.ok() || !ComputeRunningBalances(core, objid, date, true, changed, before) ||
         !WriteRunningBalances(core, changed) || !t.commit())
         return false;
     balanceBefore = before;
@@ -776,7 +776,7 @@ bool RecomputeRngBal(TFCore& core, int objid, const CalDate& date, Amount& balan
 bool StaleRunningBalances(TFCore& core, int objid, std::vector<RngBalWrite>& changed) {
     StoreTransaction t(core.store());
     Amount before = 0;
-    if (!t.ok() || !StaleRunningBalances(core, objid, CalDate(), false, changed, before))
+    if (!t.ok() || !ComputeRunningBalances(core, objid, CalDate(), false, changed, before))
         return false;
     SortByRowid(changed);
     return t.commit();

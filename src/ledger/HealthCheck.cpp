@@ -169,12 +169,12 @@ bool HealthCheck::NextRow(std::optional<int> txnId) {
         if (txnId)
             text += QStringLiteral("; Id = ") + QString::number(*txnId);
         m_view.SetProgress(text);
-        const qint64 before = ChangeCount();
+        const std::int64_t before = m_core.store().changeCount();
         // What another window does meanwhile reports its own errors.
         m_core.store().setQuiet(false);
         m_view.ProcessInput();
         m_core.store().setQuiet(true);
-        if (ChangeCount() != before) {
+        if (m_core.store().changeCount() != before) {
             MarkStale();
             // The marks kept in memory go to the table before it is read again.
             if (m_wholePending)
@@ -201,11 +201,6 @@ void HealthCheck::CloseSpan() {
     Store& store = m_core.store();
     if (store.inTransaction())
         store.commit();
-}
-
-qint64 HealthCheck::ChangeCount() const {
-    sqlite3* db = m_core.store().handle();
-    return db ? qint64(sqlite3_total_changes(db)) : 0;
 }
 
 qint64 HealthCheck::CountRows(Store& store, const QString& sql, bool& ok) {

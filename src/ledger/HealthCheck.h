@@ -219,9 +219,6 @@ private:
         ++m_generation;
         ++m_outsideGeneration;
     }
-    // The change count of the connection, to see whether anything was
-    // written during the window's input.
-    qint64 ChangeCount() const;
     static qint64 CountRows(Store& store, const QString& sql, bool& ok);
     // The objects' kinds, the channels, the repeaters and the
     // counterparty-category links, read once and again after a change.

@@ -293,7 +293,7 @@ bool RefreshRunningBalances(TFCore& core, PostingsList& list, StoreBalances stor
             list.balanceWrites = std::move(changed);
             list.balanceWritesDone = 0;
             list.balanceConnection = core.store().handle();
-            list.balanceChanges = sqlite3_total_changes64(core.store().handle());
+            list.balanceChanges = core.store().changeCount();
             list.balancesToStore = true;
         }
         return true;
@@ -304,38 +304,33 @@ bool RefreshRunningBalances(TFCore& core, PostingsList& list, StoreBalances stor
 bool StoreRunningBalances(TFCore& core, PostingsList& list, std::size_t maxRows) {
     if (!list.balancesToStore)
         return true;
-    auto stop = [&list] {
-        // Tried once: a failure is reported now, and the next loading of
-        // the account finds what is still stale.
+    // Ends the store: done, or tried once and failed (reported; the next
+    // loading of the account finds what is still stale).
+    auto finish = [&list](bool ok) {
         list.balancesToStore = false;
         list.balanceWrites.clear();
         list.balanceWritesDone = 0;
-        return false;
+        return ok;
     };
-    sqlite3* db = core.store().handle();
-    if (!db)
-        return stop();
-    if (list.balanceConnection != db || list.balanceChanges != sqlite3_total_changes64(db)) {
+    Store& store = core.store();
+    if (!store.isOpen())
+        return finish(false);
+    if (list.balanceConnection != store.handle() || list.balanceChanges != store.changeCount()) {
         // Something else was written since: what is stale is read again.
         list.balanceWritesDone = 0;
         if (!StaleRunningBalances(core, list.account.Id, list.balanceWrites))
-            return stop();
+            return finish(false);
     }
     const std::size_t left = list.balanceWrites.size() - list.balanceWritesDone;
     const std::size_t n = maxRows == 0 || maxRows > left ? left : maxRows;
-    std::vector<RngBalWrite> part(list.balanceWrites.begin() + std::ptrdiff_t(list.balanceWritesDone),
-                                  list.balanceWrites.begin() + std::ptrdiff_t(list.balanceWritesDone + n));
+    const auto from = list.balanceWrites.begin() + std::ptrdiff_t(list.balanceWritesDone);
+    std::vector<RngBalWrite> part(from, from + std::ptrdiff_t(n));
     if (!WriteRunningBalances(core, part))
-        return stop();
+        return finish(false);
     list.balanceWritesDone += n;
-    list.balanceConnection = db;
-    list.balanceChanges = sqlite3_total_changes64(db);
-    if (list.balanceWritesDone == list.balanceWrites.size()) {
-        list.balancesToStore = false;
-        list.balanceWrites.clear();
-        list.balanceWritesDone = 0;
-    }
-    return true;
+    list.balanceConnection = store.handle();
+    list.balanceChanges = store.changeCount();
+    return list.balanceWritesDone < list.balanceWrites.size() || finish(true);
 }
 
 QString PostingTypeName(char letter) {

@@ -127,7 +127,7 @@ struct PostingsList {
     std::vector<RngBalWrite> balanceWrites;
     std::size_t balanceWritesDone = 0;
     const void* balanceConnection = nullptr;
-    qint64 balanceChanges = -1;
+    std::int64_t balanceChanges = -1;
 
     QByteArray texts;             // each row's ref and narrative, UTF-8, as read
     QHash<int, QString> names;    // every object's name by id

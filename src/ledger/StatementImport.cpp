@@ -702,7 +702,7 @@ Pass ImportPass(TFCore& core, ImportPreview& preview, const ImportOptions& optio
             int txnid = 0;
             if (guarded[i] && !store.savepoint(savepoint))
                 return Pass::Failed;
-            const auto changesBefore = sqlite3_total_changes(store.handle());
+            const std::int64_t changesBefore = store.changeCount();
             lp.clear();
             bool entered = false;
             {
@@ -720,7 +720,7 @@ Pass ImportPass(TFCore& core, ImportPreview& preview, const ImportOptions& optio
                     if (!store.rollbackToSavepoint(savepoint))
                         return Pass::Failed;
                     ObjectReadCache::ForgetAll(core);
-                } else if (store.doomed() || sqlite3_total_changes(store.handle()) != changesBefore) {
+                } else if (store.doomed() || store.changeCount() != changesBefore) {
                     guarded[i] = 1;
                     return Pass::Again;
                 }
